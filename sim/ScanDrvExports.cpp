@@ -1,0 +1,243 @@
+// The exported functions of the simulated device library. Each one may first raise the fault
+// the settings name for it, so that callers can prove that they survive a faulting library.
+#include "device/ScanDrvApi.h"
+#include "sim/SimScanner.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+HMODULE g_hModule = nullptr;
+
+std::string EnvValue(const char* pszName)
+{
+    char szValue[MAX_PATH * 2] = {};
+    DWORD n = GetEnvironmentVariableA(pszName, szValue, sizeof szValue);
+    return (n > 0 && n < sizeof szValue) ? std::string(szValue, n) : std::string();
+}
+
+std::string IniBesideLibrary()
+{
+    char szPath[MAX_PATH * 2] = {};
+    DWORD n = GetModuleFileNameA(g_hModule, szPath, sizeof szPath);
+    if (n == 0 || n >= sizeof szPath)
+        return "mvlsim.ini";
+    std::string s(szPath, n);
+    return s.substr(0, s.find_last_of("\\/") + 1) + "mvlsim.ini";
+}
+
+CSimScanner& Lib()
+{
+    static CSimScanner s_scanner(&EnvValue, IniBesideLibrary());
+    return s_scanner;
+}
+
+// Volatile so that the compiler keeps the faulting instructions exactly as written.
+int* volatile g_pNull = nullptr;
+volatile int g_nZero = 0;
+
+void MaybeFault(const SSimConfig& config, const char* pszFunction)
+{
+    switch (config.FaultFor(pszFunction)) {
+    case EFaultKind::kNullPointer:
+        Lib().Log().Line(std::string("FAULT null ") + pszFunction);
+        *g_pNull = 1;
+        break;
+    case EFaultKind::kDivideByZero:
+        Lib().Log().Line(std::string("FAULT div0 ") + pszFunction);
+        g_nZero = 1 / g_nZero;
+        break;
+    case EFaultKind::kThrow:
+        Lib().Log().Line(std::string("FAULT throw ") + pszFunction);
+        throw std::runtime_error(std::string("simulated fault in ") + pszFunction);
+    case EFaultKind::kNone:
+        break;
+    }
+}
+
+// Calls without a device read the settings afresh; calls on a device use those read at opening.
+void Fresh(const char* pszFunction) { MaybeFault(Lib().Reload(), pszFunction); }
+void Current(const char* pszFunction) { MaybeFault(Lib().Config(), pszFunction); }
+
+template <typename F>
+int OnDevice(ScanDrvHandle h, const char* pszFunction, F&& f)
+{
+    Current(pszFunction);
+    auto pDevice = Lib().Find(h, pszFunction);
+    return pDevice ? f(*pDevice) : 1;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
+{
+    if (dwReason == DLL_PROCESS_ATTACH) {
+        g_hModule = hInstance;
+        DisableThreadLibraryCalls(hInstance);
+    }
+    return TRUE;
+}
+
+__declspec(dllexport) int ScanDrv_SetResolution1200(int bFlag)
+{
+    Fresh(__func__);
+    return Lib().SetFlag(__func__, bFlag);
+}
+
+__declspec(dllexport) int ScanDrv_SetHorizontal(int bFlag)
+{
+    Fresh(__func__);
+    return Lib().SetFlag(__func__, bFlag);
+}
+
+__declspec(dllexport) int ScanDrv_SetAutofeed(int bFlag)
+{
+    Fresh(__func__);
+    return Lib().SetFlag(__func__, bFlag);
+}
+
+__declspec(dllexport) int ScanDrv_SetExtraParam(int bFlag)
+{
+    Fresh(__func__);
+    return Lib().SetFlag(__func__, bFlag);
+}
+
+__declspec(dllexport) int ScanDrv_Open(const char* pszDevice, ScanDrvHandle* phDevice)
+{
+    Fresh(__func__);
+    return Lib().Open(pszDevice, phDevice);
+}
+
+__declspec(dllexport) int ScanDrv_Open_C(const char* pszDevice, ScanDrvHandle* phDevice)
+{
+    Fresh(__func__);
+    Lib().Log().Line("CALL ScanDrv_Open_C");
+    return Lib().Open(pszDevice, phDevice);
+}
+
+__declspec(dllexport) int ScanDrv_Close(ScanDrvHandle h)
+{
+    Current(__func__);
+    return Lib().Close(h);
+}
+
+__declspec(dllexport) int ScanDrv_SetScanParameter(ScanDrvHandle h, int nXDpi, int nYDpi, int nMode, int nLeft,
+                                                   int nTop, int nRight, int nBottom, int nThreshold, int nSource)
+{
+    Lib().Log().Line("CALL ScanDrv_SetScanParameter " + std::to_string(nXDpi) + " " + std::to_string(nYDpi) + " " +
+                     std::to_string(nMode) + " " + std::to_string(nLeft) + " " + std::to_string(nTop) + " " +
+                     std::to_string(nRight) + " " + std::to_string(nBottom) + " " + std::to_string(nThreshold) +
+                     " " + std::to_string(nSource));
+    return OnDevice(h, __func__, [&](CSimDevice& d) {
+        return d.SetScanParameter(nXDpi, nYDpi, nMode, nLeft, nTop, nRight, nBottom, nThreshold, nSource);
+    });
+}
+
+__declspec(dllexport) int ScanDrv_SetScanParameterAdj(ScanDrvHandle h, const int* pBrightness, const int* pContrast,
+                                                      const int* pCurve, int nGamma, int nThreshold, int nDescreen,
+                                                      int nFading)
+{
+    Lib().Log().Line("CALL ScanDrv_SetScanParameterAdj " + std::to_string(nGamma) + " " + std::to_string(nThreshold) +
+                     " " + std::to_string(nDescreen) + " " + std::to_string(nFading));
+    if (!pBrightness || !pContrast || !pCurve)
+        return 1;
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.SetScanParameterAdj(nThreshold); });
+}
+
+__declspec(dllexport) int ScanDrv_StartScan(ScanDrvHandle h)
+{
+    Lib().Log().Line("CALL ScanDrv_StartScan");
+    return OnDevice(h, __func__, [](CSimDevice& d) { return d.StartScan(); });
+}
+
+__declspec(dllexport) int ScanDrv_SetContinueFlag(ScanDrvHandle h, int bContinue)
+{
+    Lib().Log().Line("CALL ScanDrv_SetContinueFlag " + std::to_string(bContinue));
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.SetContinueFlag(bContinue); });
+}
+
+__declspec(dllexport) int ScanDrv_ReadScanData(ScanDrvHandle h, unsigned char* pBuffer, int nBytes, int* pnRead)
+{
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.Read(pBuffer, nBytes, pnRead); });
+}
+
+__declspec(dllexport) int ScanDrv_GetScanParameter(ScanDrvHandle h, int* pnValue, int* pnLines)
+{
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.GetScanParameter(pnValue, pnLines); });
+}
+
+__declspec(dllexport) int ScanDrv_GetCurScanLineNum(ScanDrvHandle h, int* pnLines, int* pnState)
+{
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.GetCurScanLineNum(pnLines, pnState); });
+}
+
+__declspec(dllexport) int ScanDrv_GetCurTransferSize(ScanDrvHandle h, int* pnTotal, int* pnDone)
+{
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.GetCurTransferSize(pnTotal, pnDone); });
+}
+
+__declspec(dllexport) int ScanDrv_AbortScan(ScanDrvHandle h)
+{
+    Lib().Log().Line("CALL ScanDrv_AbortScan");
+    return OnDevice(h, __func__, [](CSimDevice& d) { return d.Abort(); });
+}
+
+__declspec(dllexport) int ScanDrv_CancelScan(ScanDrvHandle h)
+{
+    Lib().Log().Line("CALL ScanDrv_CancelScan");
+    return OnDevice(h, __func__, [](CSimDevice& d) { return d.Abort(); });
+}
+
+__declspec(dllexport) int ScanDrv_GetLastError(ScanDrvHandle h)
+{
+    return OnDevice(h, __func__, [](CSimDevice& d) { return d.GetLastError(); });
+}
+
+__declspec(dllexport) int ScanDrv_GetADFStatus(ScanDrvHandle h)
+{
+    Lib().Log().Line("CALL ScanDrv_GetADFStatus");
+    return OnDevice(h, __func__, [](CSimDevice& d) { return d.GetADFStatus(); });
+}
+
+__declspec(dllexport) int ScanDrv_IsDocumentInFeeder(ScanDrvHandle h)
+{
+    Lib().Log().Line("CALL ScanDrv_IsDocumentInFeeder");
+    return OnDevice(h, __func__, [](CSimDevice& d) { return d.IsDocumentInFeeder(); });
+}
+
+__declspec(dllexport) int ScanDrv_SetCallBackFun(ScanDrvHandle h, ScanDrvCallBack pfnCallBack, void* pContext)
+{
+    Lib().Log().Line("CALL ScanDrv_SetCallBackFun");
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.SetCallBack(pfnCallBack, pContext); });
+}
+
+__declspec(dllexport) int ScanDrv_CheckConnect(int nKind, void* pReserved)
+{
+    Fresh(__func__);
+    return Lib().CheckConnect(nKind, pReserved);
+}
+
+__declspec(dllexport) int ScanDrv_BroadcastMFP(int* pnCount, char* pList)
+{
+    Fresh(__func__);
+    return Lib().BroadcastMFP(pnCount, pList);
+}
+
+__declspec(dllexport) int ScanDrv_DetectNetMFP(SNetProbe* pProbe)
+{
+    Fresh(__func__);
+    return Lib().DetectNetMFP(pProbe);
+}
+
+__declspec(dllexport) int ScanDrv_LocateMFP(const char* pszAddress, const char* pszCommunity, void*)
+{
+    Fresh(__func__);
+    return Lib().LocateMFP(pszAddress, pszCommunity);
+}
+
+}  // extern "C"
