@@ -3,6 +3,7 @@
 #include "imgeffect/PixelRows.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -30,20 +31,41 @@ void PrefetchRows(const _ImageDesc& src, const uint8_t* pSrc, int nFirstRow, int
     }
 }
 
-// Copies one pixel of the tile block to the target. For colour, all but the last pixel of a run
-// move as one 4-byte load and store; the extra byte is overwritten by the next pixel.
-template <int Bytes>
-inline void PutPixel(uint8_t* d, const uint8_t* s, bool bLast)
+static_assert(std::endian::native == std::endian::little, "the pixel packing below assumes little-endian");
+
+inline uint64_t Load32(const uint8_t* p)
 {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// Gathers n pixels, one from each block row (nStride bytes apart, upwards when negative), into
+// a run of target pixels. Colour pixels go four at a time as one 8-byte and one 4-byte store,
+// built from 4-byte loads (a block row has a spare byte after it); grey pixels eight at a time.
+template <int Bytes>
+inline void GatherRun(uint8_t* d, const uint8_t* s, ptrdiff_t nStride, int n)
+{
+    int r = 0;
     if constexpr (Bytes == 3) {
-        if (!bLast) {
-            uint32_t v;
-            std::memcpy(&v, s, 4);
-            std::memcpy(d, &v, 4);
-            return;
+        for (; r + 4 <= n; r += 4, d += 12, s += 4 * nStride) {
+            const uint64_t p0 = Load32(s) & 0xFFFFFF, p1 = Load32(s + nStride) & 0xFFFFFF;
+            const uint64_t p2 = Load32(s + 2 * nStride) & 0xFFFFFF, p3 = Load32(s + 3 * nStride);
+            const uint64_t lo = p0 | p1 << 24 | p2 << 48;
+            const uint32_t hi = static_cast<uint32_t>(p2 >> 16 | p3 << 8);
+            std::memcpy(d, &lo, 8);
+            std::memcpy(d + 8, &hi, 4);
+        }
+    } else if constexpr (Bytes == 1) {
+        for (; r + 8 <= n; r += 8, d += 8, s += 8 * nStride) {
+            uint64_t v = 0;
+            for (int b = 0; b < 8; ++b)
+                v |= static_cast<uint64_t>(s[b * nStride]) << (8 * b);
+            std::memcpy(d, &v, 8);
         }
     }
-    std::memcpy(d, s, Bytes);
+    for (; r < n; ++r, d += Bytes, s += nStride)
+        std::memcpy(d, s, Bytes);
 }
 
 // 90 and 270: one square tile at a time, the tile's source row pieces are copied into a local
@@ -79,13 +101,10 @@ void QuarterTurnBytes(const Mapping& m, const _ImageDesc& src, const uint8_t* pS
             for (int k = 0; k < ni; ++k) {
                 uint8_t* d = RowAt(dst, pDst, i0 + k) + static_cast<ptrdiff_t>(j0) * Bytes;
                 const uint8_t* s = pBlock + (b90 ? ni - 1 - k : k) * Bytes;
-                if (b90) {
-                    for (int r = 0; r < nj; ++r, d += Bytes)
-                        PutPixel<Bytes>(d, s + r * kRowBytes, r == nj - 1);
-                } else {
-                    for (int r = nj - 1; r >= 0; --r, d += Bytes)
-                        PutPixel<Bytes>(d, s + r * kRowBytes, r == 0);
-                }
+                if (b90)
+                    GatherRun<Bytes>(d, s, kRowBytes, nj);
+                else
+                    GatherRun<Bytes>(d, s + (nj - 1) * kRowBytes, -kRowBytes, nj);
             }
         }
     }
