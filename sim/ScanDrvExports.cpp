@@ -38,6 +38,7 @@ CSimScanner& Lib()
 // Volatile so that the compiler keeps the faulting instructions exactly as written.
 int* volatile g_pNull = nullptr;
 volatile int g_nZero = 0;
+volatile int g_nQuotient = 0;
 
 void MaybeFault(const SSimConfig& config, const char* pszFunction)
 {
@@ -48,7 +49,8 @@ void MaybeFault(const SSimConfig& config, const char* pszFunction)
         break;
     case EFaultKind::kDivideByZero:
         Lib().Log().Line(std::string("FAULT div0 ") + pszFunction);
-        g_nZero = 1 / g_nZero;
+        // Not 1 / x: the compiler turns that into a comparison that never divides.
+        g_nQuotient = 1000 / g_nZero;
         break;
     case EFaultKind::kThrow:
         Lib().Log().Line(std::string("FAULT throw ") + pszFunction);
@@ -107,11 +109,14 @@ __declspec(dllexport) int ScanDrv_SetExtraParam(int bFlag)
     return Lib().SetFlag(__func__, bFlag);
 }
 
+// A variant built without it stands for a device library that lacks the function.
+#ifndef MVLSIM_WITHOUT_OPEN
 __declspec(dllexport) int ScanDrv_Open(const char* pszDevice, ScanDrvHandle* phDevice)
 {
     Fresh(__func__);
     return Lib().Open(pszDevice, phDevice);
 }
+#endif
 
 __declspec(dllexport) int ScanDrv_Open_C(const char* pszDevice, ScanDrvHandle* phDevice)
 {
