@@ -3,6 +3,7 @@
 #include "imgeffect/PixelRows.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -123,30 +124,101 @@ void HalfTurnBytes(const _ImageDesc& src, const uint8_t* pSrc, const _ImageDesc&
 
 inline int BitAt(const uint8_t* pRow, int x) { return (pRow[x >> 3] >> (7 - (x & 7))) & 1; }
 
-// 1 bit per pixel: each target byte gathers eight source pixels; tiles keep the source rows of
-// a band of target columns in the cache.
-void RotateBits(int nAngle, const _ImageDesc& src, const uint8_t* pSrc, const _ImageDesc& dst, uint8_t* pDst)
+// Target bytes [b0, b1) of target rows [i0, i1), pixel by pixel: the edges the block paths leave.
+void TurnBitsByPixel(const Mapping& m, const _ImageDesc& src, const uint8_t* pSrc, const _ImageDesc& dst,
+                     uint8_t* pDst, int i0, int i1, int b0, int b1)
 {
-    const Mapping m{nAngle, src.m_nWidth, src.m_nRows};
-    const int nBytesOut = static_cast<int>(RowBytes(dst));
-    constexpr int kByteTile = kTile / 8;
-    for (int i0 = 0; i0 < dst.m_nRows; i0 += kTile) {
-        const int i1 = std::min(i0 + kTile, dst.m_nRows);
-        for (int b0 = 0; b0 < nBytesOut; b0 += kByteTile) {
-            const int b1 = std::min(b0 + kByteTile, nBytesOut);
-            for (int i = i0; i < i1; ++i) {
-                uint8_t* d = RowAt(dst, pDst, i);
-                for (int b = b0; b < b1; ++b) {
-                    unsigned v = 0;
-                    const int jEnd = std::min(b * 8 + 8, dst.m_nWidth);
-                    for (int j = b * 8; j < jEnd; ++j) {
-                        const int r = nAngle == 180 ? src.m_nRows - 1 - i : m.SrcRow(i, j);
-                        const int c = nAngle == 180 ? src.m_nWidth - 1 - j : m.SrcCol(i, j);
-                        v |= static_cast<unsigned>(BitAt(RowAt(src, pSrc, r), c)) << (7 - (j & 7));
+    for (int i = i0; i < i1; ++i) {
+        uint8_t* d = RowAt(dst, pDst, i);
+        for (int b = b0; b < b1; ++b) {
+            unsigned v = 0;
+            const int jEnd = std::min(b * 8 + 8, dst.m_nWidth);
+            for (int j = b * 8; j < jEnd; ++j)
+                v |= static_cast<unsigned>(BitAt(RowAt(src, pSrc, m.SrcRow(i, j)), m.SrcCol(i, j))) << (7 - (j & 7));
+            d[b] = static_cast<uint8_t>(v);
+        }
+    }
+}
+
+// Eight pixels of a 1-bit row from column x on, the first in the most significant bit.
+inline unsigned EightBitsAt(const uint8_t* pRow, int x)
+{
+    const int nByte = x >> 3, nShift = x & 7;
+    if (nShift == 0)
+        return pRow[nByte];
+    return ((static_cast<unsigned>(pRow[nByte]) << 8 | pRow[nByte + 1]) >> (8 - nShift)) & 0xFF;
+}
+
+// Transposes an 8 x 8 bit matrix held row by row, row 0 in the most significant byte, each row's
+// column 0 in its most significant bit.
+inline uint64_t Transpose8x8(uint64_t x)
+{
+    uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+    x ^= t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+    x ^= t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+    return x ^ t ^ (t << 28);
+}
+
+// 90 and 270 at 1 bit per pixel: whole 8 x 8 pixel blocks are transposed as 64-bit words, inside
+// tiles of 64 x 64 pixels so that the source bytes of a tile are reused from the cache.
+void QuarterTurnBits(const Mapping& m, const _ImageDesc& src, const uint8_t* pSrc, const _ImageDesc& dst,
+                     uint8_t* pDst)
+{
+    const bool b90 = m.nAngle == 90;
+    const int nBlockRows = dst.m_nRows / 8 * 8, nBlockBytes = dst.m_nWidth / 8;
+    for (int I0 = 0; I0 < nBlockRows; I0 += kTile) {
+        const int I1 = std::min(I0 + kTile, nBlockRows);
+        for (int B0 = 0; B0 < nBlockBytes; B0 += kTile / 8) {
+            const int B1 = std::min(B0 + kTile / 8, nBlockBytes);
+            for (int i0 = I0; i0 < I1; i0 += 8) {
+                // Source columns [c0, c0 + 8) feed target rows [i0, i0 + 8).
+                const int c0 = b90 ? m.nSrcWidth - 8 - i0 : i0;
+                for (int b = B0; b < B1; ++b) {
+                    uint64_t x = 0;
+                    for (int t = 0; t < 8; ++t)
+                        x = x << 8 | EightBitsAt(RowAt(src, pSrc, m.SrcRow(0, b * 8 + t)), c0);
+                    x = Transpose8x8(x);
+                    // Byte 7 - c (from the least significant) now holds source column c0 + c.
+                    for (int k = 0; k < 8; ++k) {
+                        const int c = b90 ? 7 - k : k;
+                        RowAt(dst, pDst, i0 + k)[b] = static_cast<uint8_t>(x >> (8 * (7 - c)));
                     }
-                    d[b] = static_cast<uint8_t>(v);
                 }
             }
+        }
+    }
+    const int nBytesOut = static_cast<int>(RowBytes(dst));
+    TurnBitsByPixel(m, src, pSrc, dst, pDst, 0, nBlockRows, nBlockBytes, nBytesOut);
+    TurnBitsByPixel(m, src, pSrc, dst, pDst, nBlockRows, dst.m_nRows, 0, nBytesOut);
+}
+
+constexpr std::array<uint8_t, 256> MakeBitReversal()
+{
+    std::array<uint8_t, 256> table{};
+    for (int v = 0; v < 256; ++v)
+        for (int bit = 0; bit < 8; ++bit)
+            if (v & (1 << bit))
+                table[v] |= static_cast<uint8_t>(0x80 >> bit);
+    return table;
+}
+constexpr std::array<uint8_t, 256> kBitReversal = MakeBitReversal();
+
+// 180 at 1 bit per pixel: each target row is its source row read backwards. Reversing the whole
+// padded row byte by byte puts the row's unused bits first; shifting them out aligns the pixels
+// and leaves zeros in the target's unused bits.
+void HalfTurnBits(const _ImageDesc& src, const uint8_t* pSrc, const _ImageDesc& dst, uint8_t* pDst)
+{
+    const int nBytes = static_cast<int>(RowBytes(src));
+    const int nShift = (8 - src.m_nWidth % 8) % 8;
+    for (int i = 0; i < dst.m_nRows; ++i) {
+        const uint8_t* s = RowAt(src, pSrc, src.m_nRows - 1 - i);
+        uint8_t* d = RowAt(dst, pDst, i);
+        for (int b = 0; b < nBytes; ++b) {
+            const unsigned hi = kBitReversal[s[nBytes - 1 - b]];
+            const unsigned lo = b + 1 < nBytes ? kBitReversal[s[nBytes - 2 - b]] : 0;
+            d[b] = static_cast<uint8_t>((hi << nShift | lo >> (8 - nShift)) & 0xFF);
         }
     }
 }
@@ -186,7 +258,10 @@ int RotateQuarter(int32_t nAngle, const _ImageDesc& src, const uint8_t* pSrc,
             QuarterTurnBytes<1>(m, src, pSrc, dst, pDst);
         break;
     default:
-        RotateBits(nAngle, src, pSrc, dst, pDst);
+        if (nAngle == 180)
+            HalfTurnBits(src, pSrc, dst, pDst);
+        else
+            QuarterTurnBits(m, src, pSrc, dst, pDst);
         break;
     }
     return IMGEFFECT_OK;

@@ -107,7 +107,7 @@ void BM_Rotate90_RatioToMemcpy(benchmark::State& state)
 BENCHMARK(BM_Memcpy_A4Colour)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rotate_A4)
     ->ArgNames({"angle", "bits"})
-    ->Args({90, 24})->Args({180, 24})->Args({270, 24})->Args({90, 8})->Args({90, 1})
+    ->Args({90, 24})->Args({180, 24})->Args({270, 24})->Args({90, 8})->Args({90, 1})->Args({180, 1})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rotate90_RatioToMemcpy)->UseManualTime()->MinTime(2.0)->Unit(benchmark::kMillisecond);
 

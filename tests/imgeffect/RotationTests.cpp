@@ -94,6 +94,8 @@ TEST(Rotation, UnusedBitsOfOneBitRowsComeOutZero)
     CTestImage src(3, 2, 1, {0xFF, 0xBF});
     CTestImage dst = Rotate(90, src);
     EXPECT_EQ(dst.m_data, (std::vector<uint8_t>{0xC0, 0x80, 0xC0}));
+    EXPECT_EQ(Rotate(180, src).m_data, (std::vector<uint8_t>{0xA0, 0xE0}));
+    EXPECT_EQ(Rotate(270, src).m_data, (std::vector<uint8_t>{0xC0, 0x40, 0xC0}));
 }
 
 TEST(Rotation, HonoursRowStridesOfSourceAndTarget)
