@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -24,7 +25,8 @@ struct CPage {
         : m_src{kHeight, RowBytes(kWidth, nBits), kWidth, nBits, 0, 0},
           m_dst{kWidth, RowBytes(kHeight, nBits), kHeight, nBits, 0, 0},
           m_srcData(static_cast<size_t>(m_src.m_nRows) * m_src.m_nBytesPerRow),
-          m_dstData(static_cast<size_t>(m_dst.m_nRows) * m_dst.m_nBytesPerRow)
+          // Large enough for a half turn too: at 1 bit per pixel the two shapes differ in size.
+          m_dstData(std::max(m_srcData.size(), static_cast<size_t>(m_dst.m_nRows) * m_dst.m_nBytesPerRow))
     {
         for (size_t i = 0; i < m_srcData.size(); ++i)
             m_srcData[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
