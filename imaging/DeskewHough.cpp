@@ -1,0 +1,197 @@
+// Hough transform over the edge points: rho = (y * cos + (x + 1) * sin) / 100000 for 360 steps,
+// counted where rho > 0. The full (rho, step) table is never built: each thread counts a few
+// steps at a time over all points in cache-sized histograms and keeps only the cells at the
+// largest count it has seen.
+#include "imaging/DeskewParts.h"
+#include "imaging/Deskew.h"
+#include "imaging/ImagingThreads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <climits>
+#include <new>
+
+namespace {
+
+constexpr int32_t kSteps = 360;
+constexpr int32_t kStepsPerBlock = 8;
+constexpr int32_t kScale = 100000;
+
+struct CHoughThread {
+    CHoughMaxima best;
+    std::vector<int32_t> hist;      // kStepsPerBlock rows of nDiagonal + 1 counters
+    std::vector<uint32_t> scratch;  // columns of a dense point row
+};
+
+// Counts the points of one row into the histogram of one step. Num is the arithmetic type:
+// 32 bits whenever the page is small enough for the products to fit, else 64.
+template <typename Num>
+void CountRow(int32_t* pHist, int32_t nRhoMax, Num y, Num c, Num s, const uint32_t* xs, size_t n)
+{
+    const Num base = y * c + s;  // the (x + 1) * sin term's extra sin
+    for (size_t k = 0; k < n; ++k) {
+        const Num num = base + static_cast<Num>(xs[k]) * s;
+        if (num > 0) {
+            const Num rho = num / kScale;
+            if (rho <= nRhoMax) ++pHist[rho];
+        }
+    }
+}
+
+// The cells at the largest count of steps [s0, s1), merged into t.best.
+void KeepMaxima(CHoughThread& t, int32_t nRhoMax, int32_t s0, int32_t s1)
+{
+    const size_t nRho = static_cast<size_t>(nRhoMax) + 1;
+    for (int32_t step = s0; step < s1; ++step) {
+        const int32_t* h = &t.hist[nRho * (step - s0)];
+        const int32_t nMax = *std::max_element(h, h + nRho);
+        if (nMax == 0 || nMax < t.best.nVotes)
+            continue;
+        if (nMax > t.best.nVotes) {
+            t.best.nVotes = nMax;
+            t.best.cells.clear();
+        }
+        for (size_t rho = 0; rho < nRho; ++rho)
+            if (h[rho] == nMax) t.best.cells.emplace_back(static_cast<int32_t>(rho), step);
+    }
+}
+
+// Runs of neighbouring points of a row, at most kChunk long: the coarse pass bounds the count of
+// every (rho, step) cell from them before any step is counted exactly.
+constexpr int32_t kChunk = 8;
+constexpr int64_t kCoarse = int64_t(kChunk) * kScale;  // one coarse bin: 8 rho values
+
+struct CRun {
+    int32_t y;
+    int32_t x0;
+    int32_t n;
+};
+
+// Splits the point rows into runs; empty when that would take more memory than the budget.
+std::vector<CRun> MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget)
+{
+    std::vector<CRun> runs;
+    std::vector<uint32_t> scratch(nWidth);
+    for (const CEdgePoints& part : parts)
+        for (size_t k = 0; k < part.RowCount(); ++k) {
+            const auto [xs, n] = part.RowColumns(k, scratch.data());
+            for (size_t j = 0; j < n;) {
+                size_t e = j + 1;
+                while (e < n && xs[e] == xs[e - 1] + 1 && e - j < size_t(kChunk)) ++e;
+                runs.push_back(CRun{part.RowY(k), int32_t(xs[j]), int32_t(e - j)});
+                if (runs.size() * sizeof(CRun) > nBudget)
+                    return {};
+                j = e;
+            }
+        }
+    return runs;
+}
+
+// For one step: the largest number of points any bin of 8 rho values can hold. It bounds every
+// cell of the step from above: rho of a run changes by less than 8 over its length, so a run
+// falls into one coarse bin or is split between two neighbours. Slot 0 of coarse
+// collects points whose rho is not above 0; bin b is slot b + 1.
+int32_t CoarseBound(const std::vector<CRun>& runs, int32_t step, std::vector<int32_t>& coarse)
+{
+    const int64_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
+    std::fill(coarse.begin(), coarse.end(), 0);
+    const int64_t nLastSlot = int64_t(coarse.size()) - 2;  // one spare slot above the last bin
+    // The split point is found with a multiply by 1/|sin| instead of a division; it can be one
+    // off at an exact boundary, so each side takes one point more than found (still a bound).
+    const double inv = s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s);
+    int32_t* slot = coarse.data();
+    for (const CRun& r : runs) {
+        const int64_t num0 = int64_t(r.y) * c + int64_t(r.x0 + 1) * s;
+        const int64_t b0 = num0 < kScale ? -1 : std::min<int64_t>(num0 / kCoarse, nLastSlot - 1);
+        // points of the run still in b0 (or below bin 0 for b0 = -1), give or take one
+        const int64_t room = s >= 0 ? (b0 + 1) * kCoarse - num0 : num0 - std::max<int64_t>(b0 * kCoarse, kScale);
+        double q = double(room) * inv;
+        q = q > 64.0 ? 64.0 : q;  // min/max rather than branches: the sides are unpredictable
+        q = q < -1.0 ? -1.0 : q;
+        const int64_t nFirst = int64_t(q) + 1;
+        const int64_t bNext = s >= 0 ? b0 + 1 : b0 - 1;
+        slot[b0 + 1] += int32_t(std::clamp<int64_t>(nFirst + 1, 0, r.n));
+        slot[std::max<int64_t>(bNext, -1) + 1] += int32_t(std::clamp<int64_t>(r.n - nFirst + 1, 0, r.n));
+    }
+    slot[0] = 0;
+    return *std::max_element(coarse.begin(), coarse.end());
+}
+
+// Exact counts of one step into t.hist (one row of nRhoMax + 1 counters).
+template <typename Num>
+void CountStep(const std::vector<CEdgePoints>& parts, int32_t nRhoMax, int32_t step, CHoughThread& t)
+{
+    std::fill(t.hist.begin(), t.hist.end(), 0);
+    for (const CEdgePoints& part : parts)
+        for (size_t k = 0; k < part.RowCount(); ++k) {
+            const auto [xs, n] = part.RowColumns(k, t.scratch.data());
+            CountRow<Num>(t.hist.data(), nRhoMax, Num(part.RowY(k)), DeskewCosTable()[step], DeskewSinTable()[step], xs, n);
+        }
+}
+
+}  // namespace
+
+bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int32_t nDiagonal, CHoughMaxima& result)
+{
+    std::vector<CHoughThread> threads;
+    std::vector<CRun> runs;
+    size_t nPoints = 0;
+    for (const CEdgePoints& p : parts) nPoints += p.Count();
+    try {
+        threads.resize(GetImagingThreads());
+        for (CHoughThread& t : threads) {
+            t.hist.resize(static_cast<size_t>(nDiagonal) + 1);
+            t.scratch.resize(nWidth);
+        }
+        runs = MakeRuns(parts, nWidth, nPoints * sizeof(uint32_t));  // no more than the points themselves
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // Bounds first (without runs every step is simply counted), then exact counts in order of
+    // falling bound until no remaining step can reach the best count found.
+    std::vector<int32_t> bound(kSteps, INT32_MAX);
+    if (!runs.empty()) {
+        std::vector<std::vector<int32_t>> coarse(threads.size());
+        try {
+            for (auto& c : coarse) c.resize(static_cast<size_t>(nDiagonal) / kChunk + 3);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        ForEachRowPart(0, kSteps, kStepsPerBlock, [&](int k, int32_t s0, int32_t s1) {
+            for (int32_t step = s0; step < s1; ++step) bound[step] = CoarseBound(runs, step, coarse[k]);
+        });
+    }
+    std::vector<int32_t> order(kSteps);
+    for (int32_t i = 0; i < kSteps; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return bound[a] > bound[b]; });
+    std::atomic<int32_t> nNext{0}, nBest{0};
+    // |y * cos + (x + 1) * sin| stays below (W + H) * 100000: 32-bit arithmetic is exact below
+    // 21474 pixels of width plus height, beyond that it would wrap.
+    const bool bNarrow = int64_t(nWidth) + nDiagonal < 21000;
+    const int nUsed = ForEachRowPart(0, int32_t(threads.size()), 1, [&](int k, int32_t, int32_t) {
+        CHoughThread& t = threads[k];
+        for (int32_t i = nNext++; i < kSteps; i = nNext++) {
+            const int32_t step = order[i];
+            if (bound[step] < nBest.load() || bound[step] == 0)
+                break;  // sorted: no later step can reach the best either
+            if (bNarrow)
+                CountStep<int32_t>(parts, nDiagonal, step, t);
+            else
+                CountStep<int64_t>(parts, nDiagonal, step, t);
+            KeepMaxima(t, nDiagonal, step, step + 1);
+            int32_t nSeen = nBest.load();
+            while (t.best.nVotes > nSeen && !nBest.compare_exchange_weak(nSeen, t.best.nVotes)) {}
+        }
+    });
+    result = CHoughMaxima{};
+    for (int k = 0; k < nUsed; ++k) {
+        const CHoughThread& t = threads[k];
+        if (t.best.nVotes > result.nVotes)
+            result = t.best;
+        else if (t.best.nVotes == result.nVotes && t.best.nVotes > 0)
+            result.cells.insert(result.cells.end(), t.best.cells.begin(), t.best.cells.end());
+    }
+    std::sort(result.cells.begin(), result.cells.end());
+    return true;
+}

@@ -1,0 +1,48 @@
+// The stages of automatic deskew shared between its source files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// Edge points found on a band of rows. Rows with few points keep a list of columns, dense rows
+// a bitmap, so the store never exceeds an eighth of the page however busy it is.
+class CEdgePoints {
+public:
+    explicit CEdgePoints(int32_t nWidth) : m_nWidth(nWidth), m_nWords((nWidth + 63) / 64) {}
+    // pFlags[x] != 0 marks a point, x in [x0, x1). May throw std::bad_alloc.
+    void AddRow(int32_t y, const uint8_t* pFlags, int32_t x0, int32_t x1);
+    size_t Count() const { return m_nCount; }
+    size_t RowCount() const { return m_rows.size(); }
+    int32_t RowY(size_t k) const { return m_rows[k].y; }
+    // The columns of row k, ascending; pScratch (width entries) is used for dense rows.
+    std::pair<const uint32_t*, size_t> RowColumns(size_t k, uint32_t* pScratch) const;
+
+private:
+    struct CRow {
+        int32_t y;
+        uint32_t nCount;
+        size_t nOffset;  // into m_xs, or into m_words for a bitmap row
+        bool bBitmap;
+    };
+    int32_t m_nWidth;
+    int32_t m_nWords;
+    size_t m_nCount = 0;
+    std::vector<CRow> m_rows;
+    std::vector<uint32_t> m_xs;
+    std::vector<uint64_t> m_words;
+};
+
+// Edge map, 5 x 5 dilation and row-difference detector over the point rows [53, H - 52),
+// split among the imaging threads. False when memory ran out.
+bool FindEdgePoints(const uint8_t* pGray, int32_t nWidth, int32_t nHeight, int32_t nPointThreshold,
+                    std::vector<CEdgePoints>& parts);
+
+// Hough maxima over the points: the largest counter value and its (rho, step) cells in order
+// of rho then step. nDiagonal: integer part of the page diagonal.
+struct CHoughMaxima {
+    int32_t nVotes = 0;
+    std::vector<std::pair<int32_t, int32_t>> cells;
+};
+bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int32_t nDiagonal, CHoughMaxima& result);

@@ -1,0 +1,40 @@
+// How many threads the page operations use, and a helper that splits a row range among them.
+// The default is two (the scanning machines this ships for have at least two cores); tests and
+// benchmarks may change it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <thread>
+#include <vector>
+
+void SetImagingThreads(int nThreads);
+int GetImagingThreads();
+
+// Calls fn(nPart, nFirst, nLast) for contiguous parts of [nBegin, nEnd); the last part runs on
+// the calling thread. Parts smaller than nMinRows are merged so that small pages stay on one
+// thread. Returns the number of parts used. fn must not throw.
+template <typename Fn>
+int ForEachRowPart(int32_t nBegin, int32_t nEnd, int32_t nMinRows, Fn&& fn)
+{
+    const int32_t nRows = std::max<int32_t>(0, nEnd - nBegin);
+    int nParts = std::max(1, GetImagingThreads());
+    if (nMinRows > 0)
+        nParts = static_cast<int>(std::min<int64_t>(nParts, std::max<int64_t>(1, nRows / nMinRows)));
+    std::vector<std::jthread> workers;
+    int nStarted = 1;
+    try {
+        for (int k = 0; k + 1 < nParts; ++k, ++nStarted) {
+            const int32_t nFirst = nBegin + static_cast<int32_t>(int64_t(nRows) * k / nParts);
+            const int32_t nLast = nBegin + static_cast<int32_t>(int64_t(nRows) * (k + 1) / nParts);
+            workers.emplace_back([&fn, k, nFirst, nLast] { fn(k, nFirst, nLast); });
+        }
+    } catch (const std::exception&) {
+        // No thread to spare: the calling thread takes the rest.
+    }
+    const int nLastPart = nStarted - 1;
+    const int32_t nFirst = nBegin + static_cast<int32_t>(int64_t(nRows) * nLastPart / nParts);
+    fn(nLastPart, nFirst, nEnd);
+    return nStarted;
+}

@@ -1,0 +1,25 @@
+# Pixel conversions, automatic crop, deskew and rotation: portable, linked by the data source.
+mvl_portable_library(mvl_imaging_core
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PixelConvert.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PageRows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ImagingThreads.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AutoCrop.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Deskew.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DeskewEdges.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DeskewHough.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Rotate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RotateAvx2.cpp
+  LIBS mvl_trace)
+# Rotation evaluates its single-precision formula exactly as written: no fused multiply-add.
+target_compile_options(mvl_imaging_core PRIVATE -ffp-contract=off)
+# The page loops are written for the vectoriser.
+set_source_files_properties(
+  ${CMAKE_CURRENT_LIST_DIR}/AutoCrop.cpp ${CMAKE_CURRENT_LIST_DIR}/PageRows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PixelConvert.cpp ${CMAKE_CURRENT_LIST_DIR}/Deskew.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeskewEdges.cpp ${CMAKE_CURRENT_LIST_DIR}/DeskewHough.cpp
+  PROPERTIES COMPILE_OPTIONS "-O3")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64" OR WIN32)
+  target_compile_definitions(mvl_imaging_core PRIVATE MVL_IMAGING_AVX2)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/RotateAvx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2;-O3")
+endif()
