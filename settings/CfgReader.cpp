@@ -131,6 +131,9 @@ private:
             m_eError = CfgParseError::EndBeforeObject;
             return;
         }
+        // The count in the header is only a claim; the children read are what the tree holds,
+        // and add and remove keep the two equal from here on.
+        m_pCurrent->m_nChildCount = static_cast<int32_t>(m_pCurrent->m_children.size());
         // Surplus end tags leave the root current, as they always have.
         if (m_nDepth > 0)
             --m_nDepth;

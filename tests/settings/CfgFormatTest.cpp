@@ -159,6 +159,14 @@ struct CBadFile {
     CfgParseError m_eError;
 };
 
+TEST_F(CfgFormatTest, ChildCountsFollowTheChildrenRead)
+{
+    CfgParseResult parsed = Parse(
+        "<object:cfgobj,type:null,len:0,childobjs:5>\n<object:a,type:null,len:0,childobjs:0>\n<endobj>\n<endobj>\n");
+    ASSERT_TRUE(parsed.m_pRoot);
+    EXPECT_EQ(parsed.m_pRoot->m_nChildCount, 1);
+}
+
 TEST_F(CfgFormatTest, ReaderRejectsWholeCorruptFiles)
 {
     const std::string szRootOpen = "<object:cfgobj,type:null,len:0,childobjs:1>\n";

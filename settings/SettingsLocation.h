@@ -1,0 +1,22 @@
+// Where the settings files live: the user's application-data folder followed directly by the
+// profile's "Setting Path" (the profile values carry their own separators).
+#pragma once
+
+#include <string>
+
+struct CSettingsLocation {
+    std::wstring m_szDirectory;  // application data + "Setting Path": the files live here
+    std::wstring m_szFolder;     // application data + "Setting Folder": created as well
+};
+
+CSettingsLocation MakeSettingsLocation(const std::wstring& szAppData, const std::wstring& szSettingFolder,
+                                       const std::wstring& szSettingPath);
+
+// Reads "Setting Folder" and "Setting Path" from section "TWAIN" of the product profile.
+CSettingsLocation SettingsLocationFromProfile(const std::wstring& szAppData);
+
+// Creates both folders when missing; true when the settings directory exists afterwards.
+bool CreateSettingsDirectories(const CSettingsLocation& location);
+
+std::wstring SettingsFilePath(const CSettingsLocation& location, bool bFileOutputMode);
+std::wstring NetInstallMarkerPath(const CSettingsLocation& location);
