@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -187,4 +188,17 @@ TEST(Descriptor, InconsistentDescriptorsAndNullPointersAreRefused)
     EXPECT_EQ(ChangeGamma(&empty, nullptr, 2.0f), 0);
     EXPECT_EQ(Halftone_Preview(&empty, nullptr), 0);
     EXPECT_EQ(Descreen(&empty, nullptr), 0);
+}
+
+TEST(Gamma, GreyFlagBelongsToTheThreadThatSetIt)
+{
+    // The preview and scan threads each run their own chain of flag on, gamma, flag off.
+    GreyFlagReset reset;
+    SetGrayPreviewFlag(1);
+    CTestImage img(1, 1, 24, {255, 0, 0});
+    std::thread other([&img] { ASSERT_EQ(ChangeGamma(img.Desc(), img.Data(), 1.0f), 0); });
+    other.join();
+    EXPECT_EQ(img.m_data, (std::vector<uint8_t>{255, 0, 0}));
+    ASSERT_EQ(ChangeGamma(img.Desc(), img.Data(), 1.0f), 0);
+    EXPECT_EQ(img.m_data, (std::vector<uint8_t>{76, 76, 76}));
 }
