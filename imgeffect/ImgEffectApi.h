@@ -36,6 +36,7 @@ enum : int {
     IMGEFFECT_OK = 0,
     IMGEFFECT_BAD_ARGUMENT = 1,  // null pointer, inconsistent descriptor, value out of range
     IMGEFFECT_BAD_ANGLE = 2,     // RotationImg with an angle other than 90, 180, 270
+    IMGEFFECT_NO_MEMORY = 3,     // a row buffer could not be allocated; data untouched
 };
 
 extern "C" {

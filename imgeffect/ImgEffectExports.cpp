@@ -8,13 +8,27 @@ namespace {
 // own adjustment chain (flag on, gamma, flag off) and must not see each other's setting.
 thread_local bool t_bGrayPreview = false;
 
+// No C++ exception may cross the library's C boundary; the only one the algorithms can raise is
+// a failed allocation of their row buffers.
+template <typename Fn>
+int Guarded(Fn fn) noexcept
+{
+    try {
+        return fn();
+    } catch (...) {
+        return IMGEFFECT_NO_MEMORY;
+    }
+}
+
 }  // namespace
 
 extern "C" {
 
 int ChangeGamma(_ImageDesc* pDesc, uint8_t* pData, float fGamma)
 {
-    return pDesc ? imgfx::ApplyGamma(*pDesc, pData, fGamma, t_bGrayPreview) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyGamma(*pDesc, pData, fGamma, t_bGrayPreview); });
 }
 
 int Change_BrightAndConsent(_ImageDesc* pDesc, uint8_t* pData, int32_t nBright0, int32_t nBright1,
@@ -23,30 +37,39 @@ int Change_BrightAndConsent(_ImageDesc* pDesc, uint8_t* pData, int32_t nBright0,
 {
     const int32_t nBright[4] = {nBright0, nBright1, nBright2, nBright3};
     const int32_t nContrast[4] = {nContrast0, nContrast1, nContrast2, nContrast3};
-    return pDesc ? imgfx::ApplyBrightContrast(*pDesc, pData, nBright, nContrast, t_bGrayPreview)
-                 : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyBrightContrast(*pDesc, pData, nBright, nContrast, t_bGrayPreview); });
 }
 
 int ColorCurse_Ajust(_ImageDesc* pDesc, uint8_t* pData, int32_t nCurve0, int32_t nCurve1,
                      int32_t nCurve2, int32_t nCurve3)
 {
     const int32_t nCurve[4] = {nCurve0, nCurve1, nCurve2, nCurve3};
-    return pDesc ? imgfx::ApplyToneCurve(*pDesc, pData, nCurve, t_bGrayPreview) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyToneCurve(*pDesc, pData, nCurve, t_bGrayPreview); });
 }
 
 int Theashold_Preview(_ImageDesc* pDesc, uint8_t* pData, int32_t nThreshold)
 {
-    return pDesc ? imgfx::ApplyThreshold(*pDesc, pData, nThreshold) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyThreshold(*pDesc, pData, nThreshold); });
 }
 
 int Halftone_Preview(_ImageDesc* pDesc, uint8_t* pData)
 {
-    return pDesc ? imgfx::ApplyHalftone(*pDesc, pData) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyHalftone(*pDesc, pData); });
 }
 
 int ChangeToGray_Preview(_ImageDesc* pDesc, uint8_t* pData)
 {
-    return pDesc ? imgfx::ApplyGrey(*pDesc, pData) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyGrey(*pDesc, pData); });
 }
 
 int Curve_BrightAndConsent(int32_t nBright, int32_t nContrast, int32_t* pTable)
@@ -56,17 +79,23 @@ int Curve_BrightAndConsent(int32_t nBright, int32_t nContrast, int32_t* pTable)
 
 int GetHistogramData(_HistogramData* pTarget, _ImageDesc* pDesc, uint8_t* pData)
 {
-    return pTarget && pDesc ? imgfx::ComputeHistogram(*pDesc, pData, *pTarget) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pTarget || !pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ComputeHistogram(*pDesc, pData, *pTarget); });
 }
 
 int CorrectFading(_ImageDesc* pDesc, uint8_t* pData, int32_t nLevel)
 {
-    return pDesc ? imgfx::ApplyFadingCorrection(*pDesc, pData, nLevel) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyFadingCorrection(*pDesc, pData, nLevel); });
 }
 
 int Descreen(_ImageDesc* pDesc, uint8_t* pData)
 {
-    return pDesc ? imgfx::ApplyDescreen(*pDesc, pData) : IMGEFFECT_BAD_ARGUMENT;
+    if (!pDesc)
+        return IMGEFFECT_BAD_ARGUMENT;
+    return Guarded([&] { return imgfx::ApplyDescreen(*pDesc, pData); });
 }
 
 int RotationImg(int32_t nAngle, _ImageDesc* pSrcDesc, uint8_t* pSrcData, _ImageDesc* pDstDesc,
@@ -74,7 +103,7 @@ int RotationImg(int32_t nAngle, _ImageDesc* pSrcDesc, uint8_t* pSrcData, _ImageD
 {
     if (!pSrcDesc || !pDstDesc)
         return IMGEFFECT_BAD_ARGUMENT;
-    return imgfx::RotateQuarter(nAngle, *pSrcDesc, pSrcData, *pDstDesc, pDstData);
+    return Guarded([&] { return imgfx::RotateQuarter(nAngle, *pSrcDesc, pSrcData, *pDstDesc, pDstData); });
 }
 
 void SetGrayPreviewFlag(int32_t nFlag)
