@@ -16,6 +16,15 @@ std::string Trim(const std::string& s)
     return s.substr(b, e - b + 1);
 }
 
+// A ';' after a blank starts a comment, so that lists separated by ';' keep working.
+std::string StripComment(const std::string& s)
+{
+    for (std::size_t i = 1; i < s.size(); ++i)
+        if (s[i] == ';' && (s[i - 1] == ' ' || s[i - 1] == '\t'))
+            return s.substr(0, i);
+    return s;
+}
+
 std::string Lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -180,7 +189,7 @@ SSimConfig ParseSimConfig(const std::string& sText)
         auto eq = line.find('=');
         if (eq == std::string::npos)
             continue;
-        Apply(c, section, Lower(Trim(line.substr(0, eq))), Trim(line.substr(eq + 1)));
+        Apply(c, section, Lower(Trim(line.substr(0, eq))), Trim(StripComment(line.substr(eq + 1))));
     }
     return c;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 TEST(SimConfig, DefaultsMakeAHealthyUsbScanner)
@@ -64,6 +66,28 @@ TEST(SimConfig, ForcedAdfStatusAndMissingFile)
     EXPECT_EQ(ParseSimConfig("[Device]\nFeederSheets=0\n").AdfStatus(), 7);
     EXPECT_EQ(ParseSimConfig("[Device]\nUsbPresent=0\n").CheckConnectResult(), 1);
     EXPECT_EQ(LoadSimConfig("/nonexistent/mvlsim.ini").nFeederSheets, 3);
+}
+
+TEST(SimConfig, InlineCommentsAndTheExampleFile)
+{
+    SSimConfig c = ParseSimConfig("[Device]\nFeederSheets=4   ; four sheets\n[Network]\nScanners=A;B ; two\n");
+    EXPECT_EQ(c.nFeederSheets, 4);
+    EXPECT_EQ(c.scanners, (std::vector<std::string>{"A", "B"}));
+    const char* pszSource = std::getenv("MVL_SOURCE_DIR");
+    if (!pszSource)
+        GTEST_SKIP() << "source folder unknown";
+    // The documented example states the defaults.
+    SSimConfig e = LoadSimConfig(std::string(pszSource) + "/sim/mvlsim.ini.example");
+    SSimConfig d;
+    EXPECT_EQ(e.nFeederSheets, d.nFeederSheets);
+    EXPECT_EQ(e.nManualDuplexWaitMs, d.nManualDuplexWaitMs);
+    EXPECT_EQ(e.nADFStatus, d.nADFStatus);
+    EXPECT_EQ(e.nReadErrorLine, d.nReadErrorLine);
+    EXPECT_EQ(e.nDetectResult, d.nDetectResult);
+    EXPECT_EQ(e.nCheckConnect, d.nCheckConnect);
+    EXPECT_DOUBLE_EQ(e.dPageHeightMm, d.dPageHeightMm);
+    EXPECT_TRUE(e.faults.empty());
+    EXPECT_TRUE(e.sPageBmp.empty());
 }
 
 }  // namespace
