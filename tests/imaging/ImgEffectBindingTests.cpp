@@ -76,6 +76,8 @@ TEST_F(ImgEffectBinding, LoadsThePrefixedLibraryBesideTheSource)
     szDir.pop_back();
     CImgEffectBinding fx2(szDir.c_str(), L"mvl");
     EXPECT_TRUE(fx2.IsLoaded());
+    // Linked into this program, the binding's own module is the program itself.
+    EXPECT_EQ(CImgEffectBinding::OwnModuleDirectory(), ExeDirectory());
 }
 
 TEST_F(ImgEffectBinding, FallsBackToThePlainName)
