@@ -6,7 +6,7 @@
 #include "profile/Trace.h"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -113,23 +113,40 @@ int32_t CountNonWhiteInRow(const CCropScan& scan, int32_t y, int32_t x0, int32_t
     return CountBits(&scan.nonWhite[static_cast<size_t>(y) * scan.nWords], x0, x1);
 }
 
-// Non-white counts over rows [y0, y1) for the columns [x0, x1).
+// Non-white counts over rows [y0, y1) for the columns [x0, x1). Eight columns are counted
+// together in the bytes of one 64-bit word (a table spreads 8 bits over 8 bytes), emptied into
+// the totals before a byte can overflow.
 std::vector<int32_t> CountNonWhiteInColumns(const CCropScan& scan, int32_t x0, int32_t x1, int32_t y0, int32_t y1)
 {
     std::vector<int32_t> counts(std::max(0, x1 - x0), 0);
+    if (x1 <= x0 || y1 <= y0)
+        return counts;
+    static const auto s_spread = [] {
+        std::array<uint64_t, 256> t{};
+        for (int v = 0; v < 256; ++v)
+            for (int b = 0; b < 8; ++b) t[v] |= uint64_t((v >> b) & 1) << (8 * b);
+        return t;
+    }();
+    const int32_t b0 = x0 / 8, b1 = (x1 + 7) / 8;  // bytes of the bitmap rows covering the columns
+    std::vector<uint64_t> acc(b1 - b0, 0);
+    std::vector<int32_t> wide(static_cast<size_t>(b1 - b0) * 8, 0);
+    auto flush = [&] {
+        for (size_t k = 0; k < acc.size(); ++k) {
+            for (int b = 0; b < 8; ++b) wide[8 * k + b] += int32_t((acc[k] >> (8 * b)) & 0xFF);
+            acc[k] = 0;
+        }
+    };
+    int32_t nPending = 0;
     for (int32_t y = y0; y < y1; ++y) {
-        const uint64_t* row = &scan.nonWhite[static_cast<size_t>(y) * scan.nWords];
-        for (int32_t x = x0; x < x1;) {
-            const uint64_t w = row[x / 64] >> (x % 64);
-            const int32_t n = std::min(64 - x % 64, x1 - x);
-            uint64_t bits = n == 64 ? w : (w & ((uint64_t(1) << n) - 1));
-            while (bits) {
-                counts[x - x0 + std::countr_zero(bits)] += 1;
-                bits &= bits - 1;
-            }
-            x += n;
+        const auto* row = reinterpret_cast<const uint8_t*>(&scan.nonWhite[static_cast<size_t>(y) * scan.nWords]);
+        for (int32_t b = b0; b < b1; ++b) acc[b - b0] += s_spread[row[b]];
+        if (++nPending == 255) {
+            flush();
+            nPending = 0;
         }
     }
+    flush();
+    for (int32_t x = x0; x < x1; ++x) counts[x - x0] = wide[x - 8 * b0];
     return counts;
 }
 

@@ -1,5 +1,7 @@
 #include "imaging/PixelConvert.h"
 
+#include "imaging/CpuFeatures.h"
+
 #include "profile/Trace.h"
 
 #include <algorithm>
@@ -15,7 +17,10 @@ bool IsUsable(const uint8_t* pSrc, const uint8_t* pDst, int32_t nWidth, int32_t 
 
 void RgbRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth)
 {
-    for (int32_t x = 0; x < nWidth; ++x) {
+    int32_t x = 0;
+    if (HasAvx2())
+        x = RgbRowToGrayAvx2(pSrc, pDst, nWidth);
+    for (; x < nWidth; ++x) {
         const uint8_t* p = pSrc + 3 * static_cast<size_t>(x);
         pDst[x] = std::min(std::min(p[0], p[1]), p[2]);
     }

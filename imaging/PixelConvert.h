@@ -23,3 +23,5 @@ void GrayToBW(CImageEffects* pEffects, const uint8_t* pSrc, uint8_t* pDst, int32
 void RgbRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
 void BwRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
 void GrayRowToBW(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
+// The vector part of RgbRowToGray: converts a prefix of the row, returns its length.
+int32_t RgbRowToGrayAvx2(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);

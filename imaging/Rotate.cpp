@@ -1,5 +1,6 @@
 #include "imaging/Rotate.h"
 
+#include "imaging/CpuFeatures.h"
 #include "imaging/ImagingThreads.h"
 #include "imaging/PageRows.h"
 #include "imaging/PixelConvert.h"
@@ -9,22 +10,6 @@
 #include <cmath>
 #include <new>
 
-namespace {
-
-bool HasAvx2()
-{
-#if (defined(__x86_64__) || defined(__i386__)) && defined(MVL_IMAGING_AVX2)
-    static const bool s_bAvx2 = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return s_bAvx2;
-#else
-    return false;
-#endif
-}
-
-}  // namespace
 
 void RotateRowPlain(const CRotateGeometry& g, int32_t i, int32_t j0, int32_t j1)
 {
@@ -68,6 +53,8 @@ std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateP
     const int32_t W = page.Width(), H = page.Height();
     const float theta = pParam->fAngle * 3.1415927f / 180;
     const float c = std::cos(theta), s = std::sin(theta);
+    if (!std::isfinite(c) || !std::isfinite(s))
+        return {};  // the angle in radians overflowed
     TraceA("cosvalue = %0.6f,sinvalue = %0.6f,tmp_angle=%0.6f,img_width=%d,img_height=%d\n", c, s, theta, W, H);
     const int32_t ch = page.PixelType() == 2 ? 3 : 1;
     std::vector<uint8_t> out;

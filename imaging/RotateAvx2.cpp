@@ -95,8 +95,8 @@ void ColourBlock(const CRotateGeometry& g, const CLanes& l, uint8_t* pOut)
     }
     const __m256i packed = _mm256_shuffle_epi8(v, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
                                                                   0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
-    alignas(32) uint8_t tmp[32];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(tmp), packed);
+    uint8_t tmp[32];
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(tmp), packed);
     std::memcpy(pOut, tmp, 12);
     std::memcpy(pOut + 12, tmp + 16, 12);
 }

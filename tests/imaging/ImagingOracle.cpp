@@ -295,6 +295,8 @@ std::vector<uint8_t> NormalRotate(const uint8_t* pSrc, CRotateParam* pParam)
     const int32_t W = pParam->nWidth, H = pParam->nHeight, type = pParam->nPixelType;
     const float theta = pParam->fAngle * 3.1415927f / 180;
     const float c = std::cos(theta), s = std::sin(theta);
+    if (!std::isfinite(c) || !std::isfinite(s))
+        return {};
     const int32_t ch = type == 2 ? 3 : 1;
     std::vector<uint8_t> out(size_t(W) * H * ch);
     const int32_t h2 = H / 2, w2 = W / 2;

@@ -87,6 +87,8 @@ TEST(Rotate, RefusesWhatItCannotTurn)
     EXPECT_TRUE(normal_rotate(nullptr, src.data(), &p).empty());
     p.fAngle = std::numeric_limits<float>::infinity();
     EXPECT_TRUE(normal_rotate(nullptr, src.data(), &p).empty());
+    p.fAngle = 3e38f;  // finite, but not once turned into radians
+    EXPECT_TRUE(normal_rotate(nullptr, src.data(), &p).empty());
     p.fAngle = 2;
     EXPECT_TRUE(normal_rotate(nullptr, nullptr, &p).empty());
     EXPECT_TRUE(normal_rotate(nullptr, src.data(), nullptr).empty());
