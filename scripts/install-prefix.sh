@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs the built data source into a Wine prefix the way a user installs it on Windows:
+#   C:\Windows\mvlTWAIN.ini                       the product profile
+#   C:\Windows\twain_64\<model>\mvlTWAIN64.ds     the data source, with beside it the device
+#                                                 library, the effect library and the language libraries
+#   C:\Windows\system32\TWAINDSM.dll              the source manager stand-in (when built)
+# Usage: install-prefix.sh PREFIX BINDIR [--persistent-server]
+set -euo pipefail
+prefix=$1
+bindir=$2
+here=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=$prefix WINEDEBUG=-all
+# No Mono or Gecko installers: their dialogs would wait for a user who is not there.
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+
+# A clean start: no server left over from an earlier run.
+wineserver -k 2>/dev/null || true
+if [ "${3:-}" = "--persistent-server" ]; then
+  # One server for the whole run: every test program starts against it instead of a new one.
+  wineserver -p </dev/null >/dev/null 2>&1
+fi
+if [ ! -f "$prefix/system.reg" ]; then
+  mkdir -p "$prefix"
+  wineboot -i </dev/null >/dev/null 2>&1
+fi
+# Bring up Wine's own services now, detached from our output: started later by a test program,
+# they would inherit its output pipe and keep the test runner waiting for them.
+wineboot </dev/null >/dev/null 2>&1 || true
+
+windir="$prefix/drive_c/windows"
+# The prefix comes with data sources of Wine's own; ours must be the only ones found.
+rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true
+mkdir -p "$windir/twain_64"
+
+cp "$here/install/mvlTWAIN.ini" "$windir/mvlTWAIN.ini"
+for model in MV4200 MV3300; do
+  dest="$windir/twain_64/$model"
+  mkdir -p "$dest"
+  cp "$bindir/mvlTWAIN64.ds" "$dest/"
+  for lib in mvllld.dll mvlImgEffect.dll; do
+    [ -f "$bindir/$lib" ] && cp "$bindir/$lib" "$dest/"
+  done
+  for lib in "$bindir"/mvltwrc*.dll; do
+    [ -f "$lib" ] && cp "$lib" "$dest/"
+  done
+done
+if [ -f "$bindir/TWAINDSM.dll" ]; then
+  cp "$bindir/TWAINDSM.dll" "$windir/system32/TWAINDSM.dll"
+fi
+echo "installed into $prefix"

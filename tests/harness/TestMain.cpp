@@ -1,0 +1,22 @@
+// The main of every Windows test executable: a child action when asked for one,
+// otherwise the GoogleTest run.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "harness/ChildProcess.h"
+
+int main(int argc, char** argv)
+{
+    // Keep crash dialogs away: a headless run must never wait for a click.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    int nWide = 0;
+    wchar_t** wargv = CommandLineToArgvW(GetCommandLineW(), &nWide);
+    int nExit = 0;
+    bool bChild = wargv && mvltest::RunChildIfRequested(nWide, wargv, &nExit);
+    LocalFree(wargv);
+    if (bChild)
+        return nExit;
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,7 @@
+#include "transfer/MsgImageInfo.h"
+
+TW_UINT16 CMsgImageInfo::Handle(_MsgInfo* pInfo)
+{
+    // Not served yet: refused like a message this source does not know.
+    return Refuse(TWCC_BADPROTOCOL);
+}

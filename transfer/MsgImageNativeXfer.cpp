@@ -1,0 +1,7 @@
+#include "transfer/MsgImageNativeXfer.h"
+
+TW_UINT16 CMsgImageNativeXfer::Handle(_MsgInfo* pInfo)
+{
+    // Not served yet: refused like a message this source does not know.
+    return Refuse(TWCC_BADPROTOCOL);
+}

@@ -1,0 +1,9 @@
+#include "twain/CapabilityTable.h"
+
+void BuildCapabilityTable()
+{
+}
+
+void ReleaseCapabilityTable()
+{
+}

@@ -1,0 +1,3 @@
+#include "twain/FakeScanner.h"
+
+IMPLEMENT_DYNCREATE(CFakeScanner)

@@ -1,0 +1,10 @@
+// The file name of the file transfer.
+#pragma once
+
+#include "twain/MsgLib.h"
+
+class CMsgSetupFileXfer : public CMsgLib {
+public:
+    CMsgSetupFileXfer() : CMsgLib(DAT_SETUPFILEXFER) {}
+    TW_UINT16 Handle(_MsgInfo* pInfo) override;
+};
