@@ -1,6 +1,6 @@
 // The simulated device library as the data source meets it: a DLL with undecorated ScanDrv_
 // exports, its settings beside it or named by MVLSIM_INI, events from its own thread, and
-// faults raised on demand.
+// faults raised on demand. The job logic itself is tested in sim_core_tests.
 #include "device/FaultGuard.h"
 #include "device/ScanDrvApi.h"
 #include "harness/TestEnv.h"
@@ -176,25 +176,6 @@ TEST_F(SimLibraryTest, DuplexFeederJobOfThreeSheets)
     EXPECT_EQ(Log().find("VIOLATION"), std::string::npos) << Log();
 }
 
-TEST_F(SimLibraryTest, ManualDuplexEventsAroundTheWait)
-{
-    WriteIni("[Device]\nFeederSheets=2\nManualDuplexWaitMs=100\n");
-    ScanDrvHandle h = OpenUsb();
-    SEvents ev;
-    m_pLib->SetCallBack()(h, &SEvents::CallBack, &ev);
-    ASSERT_EQ(m_pLib->SetParams()(h, 100, 100, 2, 0, 0, 1200, 1200, 128, 2), 0);
-    ASSERT_EQ(m_pLib->Handle("ScanDrv_StartScan")(h), 0);
-    EXPECT_EQ(ReadPages(h, 300, 100, 2), 2);
-    ASSERT_TRUE(ev.WaitFor(7));
-    auto t0 = std::chrono::steady_clock::now();
-    ASSERT_TRUE(ev.WaitFor(8));
-    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(50));
-    EXPECT_EQ(ReadPages(h, 300, 100, 2), 2);
-    ASSERT_TRUE(ev.WaitFor(9));
-    EXPECT_EQ(ev.Codes(), (std::vector<int>{2, 3, 3, 7, 8, 3, 3, 9}));
-    EXPECT_EQ(m_pLib->Handle("ScanDrv_Close")(h), 0);
-}
-
 TEST_F(SimLibraryTest, SettingsBesideTheLibraryWithoutTheVariable)
 {
     m_pLib.reset();
@@ -227,20 +208,6 @@ TEST_F(SimLibraryTest, ResultSwitchesThroughTheLibrary)
     EXPECT_EQ(h, nullptr);
 }
 
-TEST_F(SimLibraryTest, StalledJobNeverDeliversItsNextPage)
-{
-    WriteIni("[Faults]\nStallAfterPage=1\n");
-    ScanDrvHandle h = OpenUsb();
-    SEvents ev;
-    m_pLib->SetCallBack()(h, &SEvents::CallBack, &ev);
-    ASSERT_EQ(m_pLib->SetParams()(h, 100, 100, 1, 0, 0, 1200, 1200, 128, 1), 0);
-    ASSERT_EQ(m_pLib->Handle("ScanDrv_StartScan")(h), 0);
-    EXPECT_EQ(ReadPages(h, 100, 100, 1), 1);
-    Sleep(300);
-    EXPECT_EQ(ev.Codes(), (std::vector<int>{2, 3}));
-    EXPECT_EQ(m_pLib->Handle("ScanDrv_Close")(h), 0);
-}
-
 TEST_F(SimLibraryTest, FaultSwitchesRaiseRealFaults)
 {
     struct SCase {
@@ -254,8 +221,9 @@ TEST_F(SimLibraryTest, FaultSwitchesRaiseRealFaults)
         unsigned long nCaught = GuardCatchCount();
         EXPECT_EQ(Guarded([&] { pfnConnect(1, nullptr); return 0; }), -1);
         EXPECT_EQ(GuardCatchCount(), nCaught + 1);
-        if (c.nCode)
+        if (c.nCode) {
             EXPECT_EQ(LastGuardFaultCode(), c.nCode);
+        }
     }
     WriteIni("");
     EXPECT_EQ(pfnConnect(1, nullptr), 0);  // the library goes on working
