@@ -40,9 +40,9 @@ int* volatile g_pNull = nullptr;
 volatile int g_nZero = 0;
 volatile int g_nQuotient = 0;
 
-void MaybeFault(const SSimConfig& config, const char* pszFunction)
+void MaybeFault(const char* pszFunction)
 {
-    switch (config.FaultFor(pszFunction)) {
+    switch (Lib().FaultFor(pszFunction)) {
     case EFaultKind::kNullPointer:
         Lib().Log().Line(std::string("FAULT null ") + pszFunction);
         *g_pNull = 1;
@@ -61,8 +61,12 @@ void MaybeFault(const SSimConfig& config, const char* pszFunction)
 }
 
 // Calls without a device read the settings afresh; calls on a device use those read at opening.
-void Fresh(const char* pszFunction) { MaybeFault(Lib().Reload(), pszFunction); }
-void Current(const char* pszFunction) { MaybeFault(Lib().Config(), pszFunction); }
+void Fresh(const char* pszFunction)
+{
+    Lib().Reload();
+    MaybeFault(pszFunction);
+}
+void Current(const char* pszFunction) { MaybeFault(pszFunction); }
 
 template <typename F>
 int OnDevice(ScanDrvHandle h, const char* pszFunction, F&& f)

@@ -44,6 +44,12 @@ SSimConfig CSimScanner::Config()
     return m_config;
 }
 
+EFaultKind CSimScanner::FaultFor(const char* pszFunction)
+{
+    std::lock_guard lock(m_mutex);
+    return m_config.faults.empty() ? EFaultKind::kNone : m_config.FaultFor(pszFunction);
+}
+
 int CSimScanner::SetFlag(const char* pszFunction, int bFlag)
 {
     m_log.Line(std::string("CALL ") + pszFunction + " " + std::to_string(bFlag));

@@ -24,6 +24,8 @@ public:
     SSimConfig Reload();
     // The settings read last.
     SSimConfig Config();
+    // The fault the settings read last name for a function, without copying them.
+    EFaultKind FaultFor(const char* pszFunction);
     CSimLog& Log() { return m_log; }
 
     int SetFlag(const char* pszFunction, int bFlag);
