@@ -100,7 +100,7 @@ bool ScanCropPage(const CPageRows& page, int32_t nThreshold, CCropScan& scan)
     } catch (const std::bad_alloc&) {
         return false;
     }
-    const int nUsed = ForEachRowPart(0, H, 256, [&](int nPart, int32_t y0, int32_t y1) {
+    const int nUsed = ForEachRowPart(0, H, 256, scratch.size(), [&](int nPart, int32_t y0, int32_t y1) {
         ScanCropRows(page, nThreshold, y0, y1, scratch[nPart], scan);
     });
     for (int k = 0; k < nUsed; ++k)
@@ -226,7 +226,7 @@ void CopyBox(const CPageRows& page, const CBox& box, uint8_t* pDst)
     }
     const size_t nPixel = page.PixelType() == 2 ? 3 : 1;
     const size_t nOutRow = nPixel * nOutWidth;
-    ForEachRowPart(box.top, box.bottom, 64, [&](int, int32_t y0, int32_t y1) {
+    ForEachRowPart(box.top, box.bottom, 64, 0, [&](int, int32_t y0, int32_t y1) {
         for (int32_t y = y0; y < y1; ++y)
             std::memcpy(pDst + nOutRow * (y - box.top), page.SrcRow(y) + nPixel * box.left, nOutRow);
     });

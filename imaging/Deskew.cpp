@@ -39,7 +39,7 @@ CDeskewThresholds ThresholdsFor(int32_t nResolution, double m)
 double PageMean(const uint8_t* pGray, int32_t W, int32_t H)
 {
     std::vector<int64_t> rowSum(H, 0);
-    ForEachRowPart(kEdge, H - kEdge, 256, [&](int, int32_t y0, int32_t y1) {
+    ForEachRowPart(kEdge, H - kEdge, 256, 0, [&](int, int32_t y0, int32_t y1) {
         for (int32_t y = y0; y < y1; ++y) {
             const uint8_t* g = pGray + static_cast<size_t>(W) * y;
             uint32_t n = 0;
@@ -66,7 +66,7 @@ void CountDark(const uint8_t* pGray, int32_t W, int32_t H, int32_t nThreshold, C
     std::vector<std::vector<int32_t>> cols(nParts, std::vector<int32_t>(W, 0));
     const uint8_t level = static_cast<uint8_t>(std::clamp(nThreshold, -1, 255));
     const bool bNone = nThreshold < 0;
-    const int nUsed = ForEachRowPart(kEdge, H - kEdge, 256, [&](int k, int32_t y0, int32_t y1) {
+    const int nUsed = ForEachRowPart(kEdge, H - kEdge, 256, cols.size(), [&](int k, int32_t y0, int32_t y1) {
         int32_t* col = cols[k].data();
         for (int32_t y = y0; y < y1 && !bNone; ++y) {
             const uint8_t* g = pGray + static_cast<size_t>(W) * y;

@@ -139,7 +139,7 @@ bool FindEdgePoints(const uint8_t* pGray, int32_t W, int32_t H, int32_t nPointTh
         return false;
     }
     std::vector<char> failed(parts.size(), 0);
-    const int nUsed = ForEachRowPart(kPointFirst, H - kEdgeFirst, 128, [&](int k, int32_t y0, int32_t y1) {
+    const int nUsed = ForEachRowPart(kPointFirst, H - kEdgeFirst, 128, scratch.size(), [&](int k, int32_t y0, int32_t y1) {
         try {
             FindPointsInRows(pGray, W, H, nPointThreshold, y0, y1, scratch[k], parts[k]);
         } catch (const std::bad_alloc&) {

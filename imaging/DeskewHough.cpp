@@ -95,6 +95,8 @@ std::vector<CRun> MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth
 int32_t CoarseBound(const std::vector<CRun>& runs, int32_t step, std::vector<int32_t>& coarse)
 {
     const int64_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
+    if (c <= 0 && s <= 0)
+        return 0;  // y * cos + (x + 1) * sin is never positive: the step gets no votes
     std::fill(coarse.begin(), coarse.end(), 0);
     const int64_t nLastSlot = int64_t(coarse.size()) - 2;  // one spare slot above the last bin
     // The split point is found with a multiply by 1/|sin| instead of a division; it can be one
@@ -158,7 +160,7 @@ bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int3
         } catch (const std::bad_alloc&) {
             return false;
         }
-        ForEachRowPart(0, kSteps, kStepsPerBlock, [&](int k, int32_t s0, int32_t s1) {
+        ForEachRowPart(0, kSteps, kStepsPerBlock, coarse.size(), [&](int k, int32_t s0, int32_t s1) {
             for (int32_t step = s0; step < s1; ++step) bound[step] = CoarseBound(runs, step, coarse[k]);
         });
     }
@@ -169,7 +171,7 @@ bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int3
     // |y * cos + (x + 1) * sin| stays below (W + H) * 100000: 32-bit arithmetic is exact below
     // 21474 pixels of width plus height, beyond that it would wrap.
     const bool bNarrow = int64_t(nWidth) + nDiagonal < 21000;
-    const int nUsed = ForEachRowPart(0, int32_t(threads.size()), 1, [&](int k, int32_t, int32_t) {
+    const int nUsed = ForEachRowPart(0, int32_t(threads.size()), 1, threads.size(), [&](int k, int32_t, int32_t) {
         CHoughThread& t = threads[k];
         for (int32_t i = nNext++; i < kSteps; i = nNext++) {
             const int32_t step = order[i];

@@ -12,14 +12,17 @@
 void SetImagingThreads(int nThreads);
 int GetImagingThreads();
 
-// Calls fn(nPart, nFirst, nLast) for contiguous parts of [nBegin, nEnd); the last part runs on
-// the calling thread. Parts smaller than nMinRows are merged so that small pages stay on one
-// thread. Returns the number of parts used. fn must not throw.
+// Calls fn(nPart, nFirst, nLast) for contiguous parts of [nBegin, nEnd), nPart < nMaxParts
+// (the caller's per-part state; 0 means the thread setting); the last part runs on the calling
+// thread. Parts smaller than nMinRows are merged so that small pages stay on one thread.
+// Returns the number of parts used. fn must not throw.
 template <typename Fn>
-int ForEachRowPart(int32_t nBegin, int32_t nEnd, int32_t nMinRows, Fn&& fn)
+int ForEachRowPart(int32_t nBegin, int32_t nEnd, int32_t nMinRows, size_t nMaxParts, Fn&& fn)
 {
     const int32_t nRows = std::max<int32_t>(0, nEnd - nBegin);
     int nParts = std::max(1, GetImagingThreads());
+    if (nMaxParts > 0)
+        nParts = std::min<int>(nParts, static_cast<int>(std::min<size_t>(nMaxParts, 64)));
     if (nMinRows > 0)
         nParts = static_cast<int>(std::min<int64_t>(nParts, std::max<int64_t>(1, nRows / nMinRows)));
     std::vector<std::jthread> workers;

@@ -66,7 +66,7 @@ std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateP
     const CRotateGeometry g{pSrc, out.data(), W, H, ch, uint8_t(page.PixelType() == 0 ? 1 : 255), c, s};
     // The vector version indexes the page with 32-bit offsets.
     const bool bAvx2 = HasAvx2() && int64_t(W) * H * ch < (int64_t(1) << 31) - 64;
-    ForEachRowPart(0, H, 64, [&](int, int32_t i0, int32_t i1) {
+    ForEachRowPart(0, H, 64, 0, [&](int, int32_t i0, int32_t i1) {
         if (bAvx2)
             RotateRowsAvx2(g, i0, i1);
         else
