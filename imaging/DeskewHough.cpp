@@ -2,6 +2,8 @@
 // counted where rho > 0. The full (rho, step) table is never built: each thread counts a few
 // steps at a time over all points in cache-sized histograms and keeps only the cells at the
 // largest count it has seen.
+#include "imaging/CpuFeatures.h"
+#include "imaging/DeskewBound.h"
 #include "imaging/DeskewParts.h"
 #include "imaging/Deskew.h"
 #include "imaging/ImagingThreads.h"
@@ -60,18 +62,18 @@ void KeepMaxima(CHoughThread& t, int32_t nRhoMax, int32_t s0, int32_t s1)
 // Runs of neighbouring points of a row, at most kChunk long: the coarse pass bounds the count of
 // every (rho, step) cell from them before any step is counted exactly.
 constexpr int32_t kChunk = 8;
-constexpr int64_t kCoarse = int64_t(kChunk) * kScale;  // one coarse bin: 8 rho values
 
-struct CRun {
-    int32_t y;
-    int32_t x0;
-    int32_t n;
+// Runs as three arrays, so that the coarse pass can load four of a kind at once.
+struct CRuns {
+    std::vector<int32_t> y, x1, n;  // row, first column + 1, length
+    size_t size() const { return y.size(); }
+    bool empty() const { return y.empty(); }
 };
 
 // Splits the point rows into runs; empty when that would take more memory than the budget.
-std::vector<CRun> MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget)
+CRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget)
 {
-    std::vector<CRun> runs;
+    CRuns runs;
     std::vector<uint32_t> scratch(nWidth);
     for (const CEdgePoints& part : parts)
         for (size_t k = 0; k < part.RowCount(); ++k) {
@@ -79,8 +81,10 @@ std::vector<CRun> MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth
             for (size_t j = 0; j < n;) {
                 size_t e = j + 1;
                 while (e < n && xs[e] == xs[e - 1] + 1 && e - j < size_t(kChunk)) ++e;
-                runs.push_back(CRun{part.RowY(k), int32_t(xs[j]), int32_t(e - j)});
-                if (runs.size() * sizeof(CRun) > nBudget)
+                runs.y.push_back(part.RowY(k));
+                runs.x1.push_back(int32_t(xs[j]) + 1);
+                runs.n.push_back(int32_t(e - j));
+                if (runs.size() * 3 * sizeof(int32_t) > nBudget)
                     return {};
                 j = e;
             }
@@ -90,31 +94,28 @@ std::vector<CRun> MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth
 
 // For one step: the largest number of points any bin of 8 rho values can hold. It bounds every
 // cell of the step from above: rho of a run changes by less than 8 over its length, so a run
-// falls into one coarse bin or is split between two neighbours. Slot 0 of coarse
-// collects points whose rho is not above 0; bin b is slot b + 1.
-int32_t CoarseBound(const std::vector<CRun>& runs, int32_t step, std::vector<int32_t>& coarse)
+// falls into one coarse bin or is split between two neighbours. The split point is found with
+// a multiply by 1/|sin| instead of a division; it can be one off at an exact boundary, so each
+// side takes one point more than found (still a bound). Slot 0 of coarse collects points whose
+// rho is not above 0; bin b is slot b + 1.
+int32_t CoarseBound(const CRuns& runs, int32_t step, std::vector<int32_t>& coarse, std::vector<int32_t>& splits)
 {
-    const int64_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
+    const int32_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
     if (c <= 0 && s <= 0)
         return 0;  // y * cos + (x + 1) * sin is never positive: the step gets no votes
     std::fill(coarse.begin(), coarse.end(), 0);
-    const int64_t nLastSlot = int64_t(coarse.size()) - 2;  // one spare slot above the last bin
-    // The split point is found with a multiply by 1/|sin| instead of a division; it can be one
-    // off at an exact boundary, so each side takes one point more than found (still a bound).
-    const double inv = s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s);
+    const CBoundStep st{double(c), double(s), s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s), double(coarse.size() - 2)};
+    constexpr size_t kBlock = 512;
+    int32_t *slotA = splits.data(), *cntA = slotA + kBlock, *slotB = cntA + kBlock, *cntB = slotB + kBlock;
+    const bool bAvx2 = HasAvx2();
     int32_t* slot = coarse.data();
-    for (const CRun& r : runs) {
-        const int64_t num0 = int64_t(r.y) * c + int64_t(r.x0 + 1) * s;
-        const int64_t b0 = num0 < kScale ? -1 : std::min<int64_t>(num0 / kCoarse, nLastSlot - 1);
-        // points of the run still in b0 (or below bin 0 for b0 = -1), give or take one
-        const int64_t room = s >= 0 ? (b0 + 1) * kCoarse - num0 : num0 - std::max<int64_t>(b0 * kCoarse, kScale);
-        double q = double(room) * inv;
-        q = q > 64.0 ? 64.0 : q;  // min/max rather than branches: the sides are unpredictable
-        q = q < -1.0 ? -1.0 : q;
-        const int64_t nFirst = int64_t(q) + 1;
-        const int64_t bNext = s >= 0 ? b0 + 1 : b0 - 1;
-        slot[b0 + 1] += int32_t(std::clamp<int64_t>(nFirst + 1, 0, r.n));
-        slot[std::max<int64_t>(bNext, -1) + 1] += int32_t(std::clamp<int64_t>(r.n - nFirst + 1, 0, r.n));
+    for (size_t k0 = 0; k0 < runs.size(); k0 += kBlock) {
+        const size_t m = std::min(kBlock, runs.size() - k0);
+        (bAvx2 ? BoundSplitsAvx2 : BoundSplitsPlain)(st, &runs.y[k0], &runs.x1[k0], &runs.n[k0], m, slotA, cntA, slotB, cntB);
+        for (size_t k = 0; k < m; ++k) {
+            slot[slotA[k]] += cntA[k];
+            slot[slotB[k]] += cntB[k];
+        }
     }
     slot[0] = 0;
     return *std::max_element(coarse.begin(), coarse.end());
@@ -137,7 +138,7 @@ void CountStep(const std::vector<CEdgePoints>& parts, int32_t nRhoMax, int32_t s
 bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int32_t nDiagonal, CHoughMaxima& result)
 {
     std::vector<CHoughThread> threads;
-    std::vector<CRun> runs;
+    CRuns runs;
     size_t nPoints = 0;
     for (const CEdgePoints& p : parts) nPoints += p.Count();
     try {
@@ -154,14 +155,15 @@ bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int3
     // falling bound until no remaining step can reach the best count found.
     std::vector<int32_t> bound(kSteps, INT32_MAX);
     if (!runs.empty()) {
-        std::vector<std::vector<int32_t>> coarse(threads.size());
+        std::vector<std::vector<int32_t>> coarse(threads.size()), splits(threads.size());
         try {
             for (auto& c : coarse) c.resize(static_cast<size_t>(nDiagonal) / kChunk + 3);
+            for (auto& sp : splits) sp.resize(4 * 512);
         } catch (const std::bad_alloc&) {
             return false;
         }
         ForEachRowPart(0, kSteps, kStepsPerBlock, coarse.size(), [&](int k, int32_t s0, int32_t s1) {
-            for (int32_t step = s0; step < s1; ++step) bound[step] = CoarseBound(runs, step, coarse[k]);
+            for (int32_t step = s0; step < s1; ++step) bound[step] = CoarseBound(runs, step, coarse[k], splits[k]);
         });
     }
     std::vector<int32_t> order(kSteps);
@@ -196,4 +198,23 @@ bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int3
     }
     std::sort(result.cells.begin(), result.cells.end());
     return true;
+}
+
+void BoundSplitsPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB)
+{
+    const bool bRising = st.s >= 0;
+    for (size_t k = 0; k < count; ++k) {
+        const double num0 = double(y[k]) * st.c + double(x1[k]) * st.s;
+        const double b0 = num0 < kScaleD ? -1.0 : std::min(std::floor(num0 * kInvCoarse), st.last - 1);
+        const double room = bRising ? (b0 + 1) * kCoarseD - num0 : num0 - std::max(b0 * kCoarseD, kScaleD);
+        const double bNext = bRising ? b0 + 1 : std::max(b0 - 1, -1.0);
+        const double q = std::max(std::min(room * st.inv, 64.0), -1.0);
+        const double first = std::trunc(q) + 1;
+        const double nk = n[k];
+        slotA[k] = int32_t(b0 + 1);
+        cntA[k] = int32_t(std::max(std::min(first + 1, nk), 0.0));
+        slotB[k] = int32_t(bNext + 1);
+        cntB[k] = int32_t(std::max(std::min(nk - first + 1, nk), 0.0));
+    }
 }

@@ -16,7 +16,9 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -24,7 +26,7 @@
 
 namespace {
 
-constexpr int kThreads = 2;
+int g_nThreads = 2;  // ours and OpenCV's; --threads=N changes it
 
 struct CBenchPage {
     int32_t w = 0, h = 0;
@@ -95,7 +97,7 @@ void BM_Rotate(benchmark::State& state)
 void BM_OpenCvWarpAffine(benchmark::State& state)
 {
     const CBenchPage& p = Page(int(state.range(0)));
-    cv::setNumThreads(kThreads);
+    cv::setNumThreads(g_nThreads);
     const cv::Mat src(p.h, p.w, CV_8UC3, const_cast<uint8_t*>(p.rgb.data()));
     const cv::Mat m = cv::getRotationMatrix2D(cv::Point2f(p.w / 2.0f, p.h / 2.0f), -3.0, 1.0);
     for (auto _ : state) {
@@ -185,8 +187,8 @@ public:
     }
     void PrintRatios() const
     {
-        std::printf("\nthreads %d (Leptonica single-threaded; OpenCV set to %d), instruction set: %s\n", kThreads,
-                    kThreads, __builtin_cpu_supports("avx2") ? "AVX2 available (rotation uses it)" : "SSE2 only");
+        std::printf("\nthreads %d (Leptonica single-threaded; OpenCV set to %d), instruction set: %s\n", g_nThreads,
+                    g_nThreads, __builtin_cpu_supports("avx2") ? "AVX2 available (rotation uses it)" : "SSE2 only");
         Ratio("auto_deskew / Leptonica skew", "BM_Deskew", "BM_LeptonicaSkew", 1.0);
         Ratio("normal_rotate / cv::warpAffine", "BM_Rotate", "BM_OpenCvWarpAffine", 1.0);
         Ratio("auto_crop / memcpy", "BM_Crop", "BM_Memcpy", 3.0);
@@ -210,11 +212,13 @@ private:
 int main(int argc, char** argv)
 {
     SetTraceSinks(&NoTrace, nullptr);
-    SetImagingThreads(kThreads);
     benchmark::Initialize(&argc, argv);
     bool bVerify = true;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--no-verify") == 0) bVerify = false;
+        if (std::strncmp(argv[i], "--threads=", 10) == 0) g_nThreads = std::max(1, std::atoi(argv[i] + 10));
+    }
+    SetImagingThreads(g_nThreads);
     if (bVerify && !VerifyAgainstReference()) {
         std::printf("results differ from the reference\n");
         return 1;
