@@ -188,7 +188,7 @@ public:
     void PrintRatios() const
     {
         std::printf("\nthreads %d (Leptonica single-threaded; OpenCV set to %d), instruction set: %s\n", g_nThreads,
-                    g_nThreads, __builtin_cpu_supports("avx2") ? "AVX2 available (rotation uses it)" : "SSE2 only");
+                    g_nThreads, __builtin_cpu_supports("avx2") ? "AVX2 (rotation, colour to grey and the Hough bounds use it)" : "SSE2 only");
         Ratio("auto_deskew / Leptonica skew", "BM_Deskew", "BM_LeptonicaSkew", 1.0);
         Ratio("normal_rotate / cv::warpAffine", "BM_Rotate", "BM_OpenCvWarpAffine", 1.0);
         Ratio("auto_crop / memcpy", "BM_Crop", "BM_Memcpy", 3.0);
