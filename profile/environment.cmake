@@ -1,0 +1,16 @@
+# Language and resources, file and path utilities. The rules (language table, file naming,
+# DIB sizes, country codes) are portable; the registry, locale, resource and file system side
+# is Windows code compiled into the data source.
+mvl_portable_library(mvl_env_rules SOURCES
+  ${CMAKE_CURRENT_SOURCE_DIR}/LanguageTable.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/FileNaming.cpp
+)
+
+if(WIN32)
+  target_sources(mvlTWAIN64 PRIVATE
+    ${CMAKE_CURRENT_SOURCE_DIR}/Language.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/Resources.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/FileUtils.cpp
+  )
+  target_link_libraries(mvlTWAIN64 PRIVATE mvl_env_rules shell32 advapi32 user32 gdi32)
+endif()
