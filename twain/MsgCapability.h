@@ -1,4 +1,4 @@
-// Capability negotiation.
+// Capability negotiation: every DAT_CAPABILITY triplet, in any state, answered from the table.
 #pragma once
 
 #include "twain/MsgLib.h"
