@@ -299,3 +299,58 @@ TEST_F(CapabilityCore, CompatibilityRuleFollowsTheProtocol)
     m_table.HandleCapMessage(MSG_SET, &m_cap, m_wCC, 1, 5, m_host);
     EXPECT_EQ(TWCC_BADVALUE, m_wCC);
 }
+
+TEST_F(CapabilityCore, ScanValuesFollowTheirCapabilities)
+{
+    CapBytes b = OneValue(TWTY_FIX32, Fix32Bits(FloatToFix32(300)));
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_XRESOLUTION, &b));
+    EXPECT_EQ(300, g_nResolution);
+    // Refused, yet taken: the scan controller sees what the application asked for.
+    b = OneValue(TWTY_FIX32, Fix32Bits(FloatToFix32(200.75f)));
+    EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_XRESOLUTION, &b));
+    EXPECT_EQ(TWCC_BADVALUE, m_wCC);
+    EXPECT_EQ(200, g_nResolution);
+    // The Y resolution is checked but leaves the scan resolution alone.
+    EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_YRESOLUTION, &b));
+    EXPECT_EQ(200, g_nResolution);
+    // Through an enumeration no side effect runs.
+    CapBytes item;
+    Put(item, FloatToFix32(600));
+    CapBytes e = Enumeration(TWTY_FIX32, 1, item);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_XRESOLUTION, &e, TWON_ENUMERATION));
+    EXPECT_EQ(200, g_nResolution);
+
+    for (auto [wPixel, nBits] : {std::pair{TWPT_BW, 1}, {TWPT_GRAY, 8}, {TWPT_RGB, 24}, {TWPT_PALETTE, 24}}) {
+        b = OneValue(TWTY_UINT16, wPixel);
+        ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_PIXELTYPE, &b));
+        EXPECT_EQ(nBits, g_nColorMode);
+    }
+    b = OneValue(TWTY_UINT32, 8);
+    EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_BITDEPTH, &b));
+    EXPECT_EQ(8, g_nColorMode);
+
+    CapBytes on = OneValue(TWTY_BOOL, 1), off = OneValue(TWTY_BOOL, 0);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, CAP_DUPLEXENABLED, &on));
+    EXPECT_EQ(0, g_nScanSource);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, CAP_FEEDERENABLED, &on));
+    EXPECT_EQ(2, g_nScanSource);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, CAP_DUPLEXENABLED, &off));
+    EXPECT_EQ(1, g_nScanSource);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, CAP_FEEDERENABLED, &off));
+    EXPECT_EQ(0, g_nScanSource);
+    b = OneValue(TWTY_UINT32, 1);
+    EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, CAP_FEEDERENABLED, &b));
+    EXPECT_EQ(1, g_nScanSource);
+    EXPECT_EQ(1, m_table.CurrentU16(CAP_FEEDERENABLED));
+
+    b = OneValue(TWTY_UINT16, TWSS_A3);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_SUPPORTEDSIZES, &b));
+    EXPECT_EQ(TWSS_A3, g_nScanSize);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, CAP_NO_SCAN_PARAM_ADJ_FLAG, &on));
+    EXPECT_TRUE(g_bNoScanParamAdj);
+    // A reset restores the value but runs no side effect.
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_RESET, CAP_NO_SCAN_PARAM_ADJ_FLAG));
+    EXPECT_TRUE(g_bNoScanParamAdj);
+    EXPECT_EQ(0, m_table.CurrentU16(CAP_NO_SCAN_PARAM_ADJ_FLAG));
+    g_bNoScanParamAdj = false;
+}

@@ -317,6 +317,11 @@ TEST(Capabilities, UntrustedContainersChangeNothing)
     EXPECT_EQ("ZZZZZZZ", std::string(reinterpret_cast<const char*>(b.data() + 2)));
     // The bytes after the terminator are not kept.
     EXPECT_EQ(Bytes(34 - 7, 0), Bytes(b.begin() + 2 + 7, b.begin() + 2 + 34));
+    // Not a global memory handle at all: a plain address.
+    unsigned char stackBytes[64] = {};
+    cap = TW_CAPABILITY{ICAP_UNITS, TWON_ONEVALUE, stackBytes};
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_CAPABILITY, MSG_SET, &cap));
+    EXPECT_EQ(TWCC_BADVALUE, ds.Status());
     EXPECT_EQ(TW_UINT32{TWUN_INCHES}, CapItem(ds, MSG_GETCURRENT, ICAP_UNITS));
 }
 
