@@ -24,8 +24,8 @@ struct _CapInfo {
     SCapList* pCurrent;
 };
 
-// The scan values capability negotiation leaves for the scan controller, and what the
-// negotiation needs from outside itself.
+// What the negotiation needs from outside itself: memory the application can own and free, the
+// cancel flag, the product, the device and the scanning dialog, and the device wrapper's auto-feed.
 class ICapabilityHost {
 public:
     virtual ~ICapabilityHost() = default;
