@@ -17,6 +17,8 @@ constexpr uint64_t kPhotoshopHeadroom = 0xFA00000;
 // Each retry after a failed allocation asks for this much less.
 constexpr uint64_t kRequestStep = 0xA00000;
 
+SIZE_T g_nAllocLimit = 0;
+
 uint32_t NonNegative(int n)
 {
     return n < 0 ? 0u : static_cast<uint32_t>(n);
@@ -24,10 +26,15 @@ uint32_t NonNegative(int n)
 
 }  // namespace
 
+void SetImageAllocLimit(SIZE_T nBytes)
+{
+    g_nAllocLimit = nBytes;
+}
+
 bool CGlobalBlock::Allocate(SIZE_T nBytes)
 {
     Free();
-    if (nBytes == 0)
+    if (nBytes == 0 || (g_nAllocLimit && nBytes > g_nAllocLimit))
         return false;
     HGLOBAL hMem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
     if (!hMem)

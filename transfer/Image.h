@@ -40,6 +40,9 @@ private:
     SIZE_T m_nBytes = 0;
 };
 
+// Makes every image allocation above nBytes fail (0: no limit). For tests of the retry rule.
+void SetImageAllocLimit(SIZE_T nBytes);
+
 class CImage : public CObject {
     DECLARE_DYNCREATE(CImage)
 

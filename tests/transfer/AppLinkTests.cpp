@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "harness/ChildProcess.h"
+#include "harness/DsLoader.h"
 #include "harness/TestEnv.h"
 #include "transfer/AppLink.h"
 
@@ -185,4 +186,13 @@ TEST(AppHost, FlagsFollowTheExecutableName)
     EXPECT_EQ(8, FlagsAs(dir, L"Adobe Photoshop CS4\\Photoshop.exe"));
     EXPECT_EQ(8 | 16, FlagsAs(dir, L"Adobe Photoshop 7.0\\Photoshop.exe"));
     EXPECT_EQ(0, FlagsAs(dir, L"Photoshop.exe.exe"));
+}
+
+TEST(AppHost, OpeningTheSourceNamesTheHostProgram)
+{
+    CTestSource ds;
+    ASSERT_TRUE(ds.Loaded());
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    EXPECT_TRUE(ds.Trace().Contains("CDsAssistor::ConnectApp: AP -- ProductName:TRANSFER_IMAGE_TESTS.EXE"));
+    EXPECT_EQ(TWRC_SUCCESS, ds.Close());
 }

@@ -95,6 +95,28 @@ TEST(Image, PhotoshopGetsHeadroomOnlyAboveTheThreshold)
     g_appFlags = saved;
 }
 
+TEST(Image, FailedRequestsAreLoweredButNeverBelowTheNeed)
+{
+    SAppFlags saved = g_appFlags;
+    g_appFlags.bPhotoshop = true;
+    const SIZE_T nNeeded = 0x6500000;  // 8 bits, 0x6500000 x 1 pixels
+    SetImageAllocLimit(nNeeded + 0x1500000);
+    {
+        CImage img;
+        ASSERT_NE(0, img.Create(1, 8, 0x6500000, 1, 300, 300));
+        // 0xFA00000 of headroom less 23 steps of 0xA00000 is the first request under the limit.
+        EXPECT_EQ(nNeeded + 0x1400000, img.DataBytes());
+    }
+    SetImageAllocLimit(nNeeded - 1);
+    {
+        CImage img;
+        EXPECT_EQ(0, img.Create(1, 8, 0x6500000, 1, 300, 300));
+        EXPECT_EQ(nullptr, img.GetData());
+    }
+    SetImageAllocLimit(0);
+    g_appFlags = saved;
+}
+
 TEST(Image, CreationFailuresCarryTheirTexts)
 {
     // 24 bits at 40000 x 40000 does not fit in the 32-bit sizes the image uses.
