@@ -53,7 +53,12 @@ HINSTANCE ThisModule()
 // The source's message-only window on the application's thread.
 class CLinkWindow {
 public:
-    ~CLinkWindow() { Destroy(); }
+    ~CLinkWindow()
+    {
+        Destroy();
+        // The class names this library's window procedure: it must not outlive the library.
+        UnregisterClassW(kWindowClass, ThisModule());
+    }
 
     void MakeOnThisThread()
     {
