@@ -2,14 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <vector>
 
 #include "profile/ProductProfile.h"
+#include "device/LLDGlobal.h"
 #include "profile/Trace.h"
+#include "transfer/AppLink.h"
+#include "transfer/TransferFlags.h"
 #include "twain/FakeScanner.h"
+#include "twain/FakeUI.h"
+#include "twain/ScanValues.h"
+#include "ui/MainUIDialog.h"
 
 CDsAssistor* g_pDsAssistor = nullptr;
+BOOL g_bNoUI = FALSE;
 
 IMPLEMENT_DYNCREATE(CDsAssistor)
 
@@ -58,6 +66,15 @@ CDsAssistor::~CDsAssistor()
         g_pDsAssistor = nullptr;
 }
 
+namespace {
+
+std::wstring SignMutexName()
+{
+    return L"Global\\" + ReadFilePrefix() + L"_sign";
+}
+
+}  // namespace
+
 void CDsAssistor::InitDsIdentity()
 {
     m_dsIdentity = TW_IDENTITY{};
@@ -99,12 +116,15 @@ TW_UINT16 CDsAssistor::ConnectApp(const TW_IDENTITY* pOrigin, const TW_IDENTITY*
            m_appIdentity.ProductName, m_appIdentity.ProtocolMajor, m_appIdentity.ProtocolMinor);
     TraceA("CDsAssistor::ConnectApp: DS -- ProductName:%.33s, ProtocolMajor:%d,ProtocolMinor:%d",
            m_dsIdentity.ProductName, m_dsIdentity.ProtocolMajor, m_dsIdentity.ProtocolMinor);
+    RecognizeHostApp();
     ReadOpenDsFlags();
     return TWRC_SUCCESS;
 }
 
 TW_UINT16 CDsAssistor::GetDsIdInfo(TW_IDENTITY* pIdentity)
 {
+    if (MarkOfficeIdentityHost())
+        MarkOfficeScanEntry();
     std::memcpy(pIdentity, &m_dsIdentity, sizeof m_dsIdentity);
     TraceA("CDsAssistor::GetDsIdInfo: ProductName: %.33s", m_dsIdentity.ProductName);
     return TWRC_SUCCESS;
@@ -112,7 +132,10 @@ TW_UINT16 CDsAssistor::GetDsIdInfo(TW_IDENTITY* pIdentity)
 
 int CDsAssistor::CloseNotify(int nFlag)
 {
-    return 0;
+    // The scanning dialog asks with 0 only when the user closed it.
+    if (nFlag == 0)
+        g_bUserClose = TRUE;
+    return ::CloseNotify(nFlag, m_dsIdentity, m_appIdentity, g_bNoUI != FALSE);
 }
 
 int CDsAssistor::ScannerOp1(int, int, int)
@@ -138,4 +161,132 @@ int CDsAssistor::ScannerOp4(int)
 int CDsAssistor::ScannerOp5()
 {
     return m_pFakeScanner ? m_pFakeScanner->Forward(14) : 1;
+}
+
+void CDsAssistor::MarkOfficeScanEntry()
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Office\\11.0\\Common\\Scan", 0, KEY_ALL_ACCESS,
+                      &hKey) != ERROR_SUCCESS)
+        return;
+    for (int i = 0; i < 32; ++i) {
+        wchar_t szName[16];
+        std::swprintf(szName, 16, L"DEVICE%d", i);
+        // 512 bytes, one more character kept for a terminator the value may lack.
+        wchar_t szValue[257] = L"";
+        DWORD dwType = 0, cb = 512;
+        LONG lRet = RegQueryValueExW(hKey, szName, nullptr, &dwType, reinterpret_cast<BYTE*>(szValue), &cb);
+        if (lRet == ERROR_FILE_NOT_FOUND)
+            break;
+        if (lRet != ERROR_SUCCESS || (dwType != REG_SZ && dwType != REG_EXPAND_SZ))
+            continue;
+        szValue[std::min<DWORD>(cb / sizeof(wchar_t), 256)] = L'\0';
+        if (m_sProductName != szValue)
+            continue;
+        std::swprintf(szName, 16, L"FLAGS%d", i);
+        DWORD dwFlags = 15;
+        RegSetValueExW(hKey, szName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwFlags), sizeof dwFlags);
+        break;
+    }
+    RegCloseKey(hKey);
+}
+
+void CDsAssistor::CreateSignMutex()
+{
+    std::wstring sName = SignMutexName();
+    if (HANDLE hExisting = OpenMutexW(READ_CONTROL, FALSE, sName.c_str())) {
+        TRACE_TEST("==== enableDS =====OpenMutex  :true ");
+        CloseHandle(hExisting);
+        return;
+    }
+    // A null access list: users of other sessions and services must be able to see it too.
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+    SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+    HANDLE hMutex = CreateMutexW(&sa, FALSE, sName.c_str());
+    if (!hMutex)
+        return;
+    if (m_hSignMutex)
+        CloseHandle(m_hSignMutex);
+    m_hSignMutex = hMutex;
+}
+
+void CDsAssistor::ReleaseSignMutex()
+{
+    if (m_hSignMutex) {
+        CloseHandle(m_hSignMutex);
+        m_hSignMutex = nullptr;
+    }
+}
+
+TW_UINT16 CDsAssistor::EnableDS(const TW_USERINTERFACE* pUI)
+{
+    // Without an open session there is nothing to enable, and a mutex made now would lock the
+    // source for every application until this process unloads it.
+    if (m_dsState == 300)
+        return TWRC_SUCCESS;
+    CreateSignMutex();
+    if (m_dsState != 400)
+        return TWRC_SUCCESS;
+    ArmCloseDsRequest();
+    m_hParent = static_cast<HWND>(pUI->hParent);
+    g_bNoUI = !pUI->ShowUI;
+    if (!m_pFakeUI || m_pFakeUI->CreateDlg(this, m_hParent) != 0) {
+        // The source stays disabled: so must the others' way in.
+        ReleaseSignMutex();
+        SetConditionCode(TWCC_LOWMEMORY);
+        return TWRC_FAILURE;
+    }
+    if (pUI->ShowUI) {
+        g_bNoUI = FALSE;
+        m_pFakeUI->Show(SW_SHOWNORMAL);
+        m_dsState = 500;
+        return TWRC_SUCCESS;
+    }
+    g_bNoUI = TRUE;
+    if (CMainUIDialog* pDialog = m_pFakeUI->Dialog()) {
+        pDialog->StartScanWithoutUI();
+        m_dsState = 600;
+    }
+    return TWRC_SUCCESS;
+}
+
+TW_UINT16 CDsAssistor::DisableDS()
+{
+    if (m_dsState != 500 && m_dsState != 600 && m_dsState != 700) {
+        SetConditionCode(TWCC_SEQERROR);
+        TraceA("out DisableDS");
+        return TWRC_FAILURE;
+    }
+    CloseDeviceAtDisable();
+    CMainUIDialog* pDialog = m_pFakeUI ? m_pFakeUI->Dialog() : nullptr;
+    if (pDialog) {
+        pDialog->ClearScanning();
+        // In file-output mode the calling program keeps working with the dialog after the disable.
+        if (!g_bFileOutputMode)
+            m_pFakeUI->DestroyDlg();
+    }
+    m_dsState = 400;
+    ReleaseSignMutex();
+    ResetTransferAtDisable();
+    TraceA("out DisableDS");
+    return TWRC_SUCCESS;
+}
+
+// The device is closed at most once per job, and only this job's disable may do it.
+void CDsAssistor::CloseDeviceAtDisable()
+{
+    if (g_b_devmon_close)
+        return;
+    g_LLD.DevMon_AbortScan();
+    g_LLD.DevMon_Close();
+    g_b_devmon_close = true;
+}
+
+// The next transfer scans a new page; the last one is not offered again.
+void CDsAssistor::ResetTransferAtDisable()
+{
+    g_bNeedScan = true;
+    g_bScanStarted = false;
 }

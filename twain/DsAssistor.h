@@ -37,6 +37,15 @@ public:
     // MSG_GET on DAT_IDENTITY.
     TW_UINT16 GetDsIdInfo(TW_IDENTITY* pIdentity);
 
+    // MSG_ENABLEDS and MSG_DISABLEDS: the moves between states 4, 5 and 6.
+    TW_UINT16 EnableDS(const TW_USERINTERFACE* pUI);
+    TW_UINT16 DisableDS();
+    bool HoldsSignMutex() const { return m_hSignMutex != nullptr; }
+
+    // The file a file transfer writes, as the application last set it.
+    const std::wstring& XferFileName() const { return m_sXferFileName; }
+    void SetXferFileName(const std::wstring& sName) { m_sXferFileName = sName; }
+
     void SetHolders(CFakeUI* pFakeUI, CFakeScanner* pFakeScanner);
     CFakeUI* FakeUI() const { return m_pFakeUI; }
     CFakeScanner* FakeScanner() const { return m_pFakeScanner; }
@@ -54,17 +63,30 @@ public:
 
 private:
     void InitDsIdentity();
+    // Creates the sign mutex unless it exists; every user and process may open it.
+    void CreateSignMutex();
+    void ReleaseSignMutex();
+    // The office scanning component lists sources under the current user; this source's entry
+    // gets its flags there.
+    void MarkOfficeScanEntry();
+    // The device and transfer side of a disable: the job ends, the next transfer scans anew.
+    void CloseDeviceAtDisable();
+    void ResetTransferAtDisable();
 
     TW_UINT16 m_dsState = 300;
     TW_UINT16 m_conditionCode = TWCC_SUCCESS;
     TW_IDENTITY m_dsIdentity{};
     TW_IDENTITY m_appIdentity{};
     std::wstring m_sProductName;
+    std::wstring m_sXferFileName;
     CFakeUI* m_pFakeUI = nullptr;
     CFakeScanner* m_pFakeScanner = nullptr;
 };
 
 extern CDsAssistor* g_pDsAssistor;
+
+// The current enable was made without the source's dialog.
+extern BOOL g_bNoUI;
 
 // The host executable's file name in upper case ("WINWORD.EXE").
 std::wstring HostExeNameUpper();

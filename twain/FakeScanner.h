@@ -4,6 +4,12 @@
 
 #include "twain/ObjectModel.h"
 
+// What a held scanner would offer: its operations 3 to 14.
+class CScannerBase : public CObject {
+public:
+    virtual int Operation(int nSlot) = 0;
+};
+
 class CFakeScanner : public CObject {
     DECLARE_DYNCREATE(CFakeScanner)
 
@@ -11,9 +17,10 @@ public:
     bool IsEmpty() const { return m_pScanner == nullptr; }
     int Release() { return 0; }
     int IsReady() const { return 0; }
-    // Forwards to the held scanner's operation nSlot (3 to 14): 1 when there is none.
-    int Forward(int nSlot) { return 1; }
+    // Forwards to the held scanner's operation nSlot (3 to 14): 1 when there is none, the slot
+    // is out of range or the scanner throws.
+    int Forward(int nSlot);
 
 private:
-    CObject* m_pScanner = nullptr;
+    CScannerBase* m_pScanner = nullptr;
 };

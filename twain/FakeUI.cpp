@@ -1,5 +1,8 @@
 #include "twain/FakeUI.h"
 
+#include "twain/UIFactory.h"
+#include "twain/UIImp.h"
+
 IMPLEMENT_DYNCREATE(CFakeUI)
 
 CFakeUI::~CFakeUI()
@@ -9,21 +12,37 @@ CFakeUI::~CFakeUI()
 
 int CFakeUI::CreateDlg(CDsProxy* pProxy, HWND hParent)
 {
-    // The scanning dialog is not part of this build yet.
-    return 1;
+    CTwainUIFactory factory;
+    CUIImp* pRaw = nullptr;
+    if (factory.CreateUIImp(&pRaw) != 0 || !pRaw)
+        return 1;
+    std::unique_ptr<CUIImp> pImp(pRaw);
+    if (pImp->Create(pProxy, hParent) != 0)
+        return 1;
+    m_pUIImp = std::move(pImp);
+    return 0;
 }
 
 int CFakeUI::Show(int nCmdShow)
 {
-    return 1;
+    return m_pUIImp ? m_pUIImp->Show(nCmdShow) : 1;
 }
 
 int CFakeUI::DestroyDlg()
 {
-    return 1;
+    if (!m_pUIImp)
+        return 1;
+    m_pUIImp->Destroy();
+    m_pUIImp.reset();
+    return 0;
 }
 
 int CFakeUI::FilterMessage(MSG* pMsg)
 {
-    return 1;
+    return m_pUIImp ? m_pUIImp->FilterMessage(pMsg) : 1;
+}
+
+CMainUIDialog* CFakeUI::Dialog() const
+{
+    return m_pUIImp ? m_pUIImp->Dialog() : nullptr;
 }

@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "twain/ObjectModel.h"
+#include "twain/UIImp.h"
 
 class CDsProxy;
-class CUIImp;
+class CMainUIDialog;
 
 class CFakeUI : public CObject {
     DECLARE_DYNCREATE(CFakeUI)
@@ -14,13 +17,16 @@ class CFakeUI : public CObject {
 public:
     ~CFakeUI() override;
 
-    // 0 on success, 1 on failure.
+    // 0 on success, 1 on failure. A new dialog replaces the one held before.
     int CreateDlg(CDsProxy* pProxy, HWND hParent);
     int Show(int nCmdShow);
+    // 1 when no dialog is held.
     int DestroyDlg();
     int FilterMessage(MSG* pMsg);
-    CUIImp* Imp() const { return m_pUIImp; }
+    CUIImp* Imp() const { return m_pUIImp.get(); }
+    // The scanning dialog, or null.
+    CMainUIDialog* Dialog() const;
 
 private:
-    CUIImp* m_pUIImp = nullptr;
+    std::unique_ptr<CUIImp> m_pUIImp;
 };

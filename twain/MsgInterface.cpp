@@ -1,7 +1,18 @@
 #include "twain/MsgInterface.h"
 
+#include "twain/DsAssistor.h"
+
 TW_UINT16 CMsgInterface::Handle(_MsgInfo* pInfo)
 {
-    // Not served yet: refused like a message this source does not know.
-    return Refuse(TWCC_BADPROTOCOL);
+    switch (pInfo->MSG) {
+    case MSG_ENABLEDS:
+        if (!pInfo->pData)
+            return Refuse(TWCC_BADPROTOCOL);
+        return g_pDsAssistor->EnableDS(static_cast<const TW_USERINTERFACE*>(pInfo->pData));
+    case MSG_DISABLEDS:
+        return g_pDsAssistor->DisableDS();
+    default:
+        // MSG_ENABLEDSUIONLY too: the source has no settings-only mode.
+        return Refuse(TWCC_BADPROTOCOL);
+    }
 }

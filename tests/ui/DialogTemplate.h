@@ -1,0 +1,28 @@
+// Dialog templates built in memory, so that framework tests need no resource script.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace mvltest {
+
+class CDialogTemplate {
+public:
+    CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle);
+    // A control of a predefined class (0x0080 button, 0x0081 edit, 0x0082 static).
+    CDialogTemplate& Add(WORD wClassAtom, WORD wId, DWORD dwStyle, short x, short y, short cx, short cy,
+                         const std::wstring& sText = L"");
+    const DLGTEMPLATE* Get();
+
+private:
+    void Align();
+    void Word(WORD w) { m_data.push_back(w); }
+    void Text(const std::wstring& s);
+
+    std::vector<WORD> m_data;
+    size_t m_nCountPos = 0;
+};
+
+}  // namespace mvltest
