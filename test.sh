@@ -22,7 +22,7 @@ cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x
 ninja -C build/win -j"$jobs"
 bash scripts/check-imports.sh build/win/bin
 win_rc=0
-ctest --test-dir build/win --output-on-failure || win_rc=$?
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win --output-on-failure || win_rc=$?
 WINEPREFIX="$here/build/win/wineprefix" wineserver -k 2>/dev/null || true
 
 fuzz_rc=0

@@ -13,6 +13,7 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 # No Mono or Gecko installers: their dialogs would wait for a user who is not there.
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 
+mkdir -p "$prefix"
 # A clean start: no server left over from an earlier run.
 wineserver -k 2>/dev/null || true
 if [ "${3:-}" = "--persistent-server" ]; then
@@ -20,12 +21,13 @@ if [ "${3:-}" = "--persistent-server" ]; then
   wineserver -p </dev/null >/dev/null 2>&1
 fi
 if [ ! -f "$prefix/system.reg" ]; then
-  mkdir -p "$prefix"
   wineboot -i </dev/null >/dev/null 2>&1
 fi
 # Bring up Wine's own services now, detached from our output: started later by a test program,
 # they would inherit its output pipe and keep the test runner waiting for them.
 wineboot </dev/null >/dev/null 2>&1 || true
+# and let a first program run end to end, so the first test does not pay for what is left of the start.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
