@@ -1,0 +1,194 @@
+#include "twainscan/ScanJob.h"
+
+#include <cstdio>
+
+#include "twainscan/ExitStatus.h"
+#include "twainscan/ImageWriter.h"
+#include "twainscan/TwainNames.h"
+#include "twainscan/Transfers.h"
+
+namespace {
+
+std::wstring Widen(const std::string& s)
+{
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1)
+        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), n);
+    return w;
+}
+
+int Fail(int nStatus, const std::string& sText)
+{
+    fprintf(stderr, "twainscan: %s\n", sText.c_str());
+    return nStatus;
+}
+
+std::string ConditionWords(CTwainSession& session)
+{
+    return std::string(ConditionCodeText(session.LastCondition())) + " (" +
+           ConditionCodeName(session.LastCondition()) + ")";
+}
+
+bool CurrentBool(CTwainSession& session, TW_UINT16 wCap, bool* pValue)
+{
+    SCapValue value;
+    std::string sError;
+    if (!session.GetCap(wCap, MSG_GETCURRENT, &value, &sError))
+        return false;
+    std::optional<double> d = CurrentNumber(value);
+    *pValue = d && *d != 0;
+    return d.has_value();
+}
+
+TW_UINT16 CurrentUint(CTwainSession& session, TW_UINT16 wCap, TW_UINT16 wDefault)
+{
+    SCapValue value;
+    std::string sError;
+    if (!session.GetCap(wCap, MSG_GETCURRENT, &value, &sError))
+        return wDefault;
+    std::optional<double> d = CurrentNumber(value);
+    return d ? static_cast<TW_UINT16>(*d) : wDefault;
+}
+
+class CScanJob {
+public:
+    CScanJob(CTwainSession& session, CEventPump& pump, const SScanOptions& options, std::vector<SPageReport>* pPages)
+        : m_session(session), m_pump(pump), m_options(options), m_pPages(pPages)
+    {
+    }
+    int Run();
+
+private:
+    int TransferPages();
+    int TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining);
+    void Reset();
+
+    CTwainSession& m_session;
+    CEventPump& m_pump;
+    const SScanOptions& m_options;
+    std::vector<SPageReport>* m_pPages;
+};
+
+int CScanJob::Run()
+{
+    bool bFeeder = false;
+    bool bLoaded = true;
+    if (CurrentBool(m_session, CAP_FEEDERENABLED, &bFeeder) && bFeeder &&
+        CurrentBool(m_session, CAP_FEEDERLOADED, &bLoaded) && !bLoaded)
+        return Fail(EXIT_NOTHING_TO_SCAN, "nothing to scan: the document feeder is empty");
+    if (!m_options.bNoCallback)
+        m_pump.RegisterCallback(m_session);
+    m_pump.Clear();
+    TW_UINT16 twRc = m_session.Enable(m_options.bShowUi, m_pump.Window());
+    if (!m_session.Enabled()) {
+        if (twRc == TWRC_CANCEL)
+            return Fail(EXIT_CANCELLED, "cancelled");
+        return Fail(EXIT_DEVICE_ERROR, "the source could not start: " + ConditionWords(m_session));
+    }
+    int nStatus = EXIT_OK;
+    for (;;) {
+        DWORD dwMillis = static_cast<DWORD>(m_options.nTimeoutSeconds) * 1000;
+        TW_UINT16 wMsg = m_pump.Wait(m_session, dwMillis);
+        if (wMsg == MSG_NULL) {
+            nStatus = Fail(EXIT_TIMEOUT, "the source did not get ready within " +
+                                             std::to_string(m_options.nTimeoutSeconds) + " seconds");
+            break;
+        }
+        if (wMsg == MSG_CLOSEDSREQ || wMsg == MSG_CLOSEDSOK) {
+            // A close request before any page: the user closed the dialog, or without one the
+            // source found nothing to scan (an empty feeder, no paper on the glass).
+            if (m_pPages->empty())
+                nStatus = m_options.bShowUi ? Fail(EXIT_CANCELLED, "cancelled in the source's dialog")
+                                            : Fail(EXIT_NOTHING_TO_SCAN, "nothing to scan: the source closed");
+            break;
+        }
+        if (wMsg == MSG_XFERREADY) {
+            nStatus = TransferPages();
+            break;
+        }
+    }
+    m_session.Disable();
+    return nStatus;
+}
+
+void CScanJob::Reset()
+{
+    TW_PENDINGXFERS pending{};
+    m_session.CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending);
+}
+
+int CScanJob::TransferPages()
+{
+    TW_UINT16 wMech = CurrentUint(m_session, ICAP_XFERMECH, TWSX_NATIVE);
+    TW_UINT16 wPixelType = CurrentUint(m_session, ICAP_PIXELTYPE, TWPT_RGB);
+    bool bInvert = wPixelType != TWPT_RGB && CurrentUint(m_session, ICAP_PIXELFLAVOR, TWPF_CHOCOLATE) == TWPF_VANILLA;
+    int nWanted = m_options.bBatch ? m_options.nBatchCount.value_or(-1) : 1;
+    // Pages come while the source says more are pending; the count bounds a source that never says 0.
+    for (int nPage = 0; nPage < 100000; ++nPage) {
+        TW_UINT16 wRemaining = 0;
+        int nStatus = TransferOne(wMech, bInvert, &wRemaining);
+        if (nStatus != EXIT_OK)
+            return nStatus;
+        if (wRemaining == 0)
+            return EXIT_OK;
+        if (nWanted > 0 && static_cast<int>(m_pPages->size()) >= nWanted) {
+            Reset();
+            return EXIT_OK;
+        }
+    }
+    Reset();
+    return EXIT_OK;
+}
+
+int CScanJob::TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining)
+{
+    TW_IMAGEINFO info{};
+    if (m_session.CallSource(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info) != TWRC_SUCCESS) {
+        Reset();
+        return Fail(EXIT_DEVICE_ERROR, "the source gave no image information: " + ConditionWords(m_session));
+    }
+    int nIndex = static_cast<int>(m_pPages->size());
+    auto progress = [this, nIndex](size_t nBytes) {
+        if (m_options.bProgress)
+            fprintf(stderr, "page %d: %zu bytes\r", nIndex + 1, nBytes);
+    };
+    SXferResult result = wMech == TWSX_MEMORY ? TransferMemory(m_session, info, bInvert, progress)
+                         : wMech == TWSX_FILE ? TransferFile(m_session)
+                                              : TransferNative(m_session);
+    TW_PENDINGXFERS pending{};
+    if (result.outcome != EXferOutcome::Done) {
+        if (result.outcome == EXferOutcome::Cancelled)
+            m_session.CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+        if (result.outcome != EXferOutcome::Cancelled || pending.Count != 0)
+            Reset();
+        if (result.outcome == EXferOutcome::Cancelled)
+            return Fail(EXIT_CANCELLED, "cancelled by the source");
+        return Fail(EXIT_DEVICE_ERROR, result.sError);
+    }
+    if (m_session.CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending) != TWRC_SUCCESS)
+        pending.Count = 0;
+    *pRemaining = pending.Count;
+    result.raster.nXRes = info.XResolution.Whole > 0 ? info.XResolution.Whole : result.raster.nXRes;
+    result.raster.nYRes = info.YResolution.Whole > 0 ? info.YResolution.Whole : result.raster.nYRes;
+    std::string sFile = OutputName(m_options, nIndex);
+    std::string sError;
+    if (!WriteImage(result.raster, Widen(sFile), EffectiveFormat(m_options), &sError)) {
+        if (pending.Count != 0)
+            Reset();
+        return Fail(EXIT_OUTPUT_ERROR, "cannot write " + sFile + ": " + sError);
+    }
+    m_pPages->push_back(SPageReport{result.raster.nWidth, result.raster.nHeight, result.raster.nXRes,
+                                    result.raster.nYRes, result.raster.nBitsPerPixel, result.nBytes, sFile});
+    if (m_options.bProgress)
+        fprintf(stderr, "page %d: %zu bytes, done\n", nIndex + 1, result.nBytes);
+    return EXIT_OK;
+}
+
+}  // namespace
+
+int RunScan(CTwainSession& session, CEventPump& pump, const SScanOptions& options, std::vector<SPageReport>* pPages)
+{
+    CScanJob job(session, pump, options, pPages);
+    return job.Run();
+}
