@@ -1,6 +1,6 @@
 #include "transfer/TransferFlags.h"
 
-std::atomic<bool> g_bNeedScan{false};
+std::atomic<bool> g_bNeedScan{true};
 std::atomic<bool> g_bScanStarted{false};
 std::atomic<int> g_iScanThreadRet{0};
 std::atomic<bool> g_b_devmon_close{false};
@@ -18,7 +18,7 @@ std::atomic<bool> g_bAutoDeskew{false};
 
 void ResetTransferFlags()
 {
-    g_bNeedScan = false;
+    g_bNeedScan = true;
     g_bScanStarted = false;
     g_iScanThreadRet = 0;
     g_b_devmon_close = false;

@@ -6,7 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
-// The next transfer must scan a page first.
+// The next transfer must scan a page first. Set from the start: the first page of an enable
+// is always scanned by its transfer.
 extern std::atomic<bool> g_bNeedScan;
 // The device job of the current batch has been started.
 extern std::atomic<bool> g_bScanStarted;
@@ -43,5 +44,5 @@ enum EDevState { kDevStateCreated = 1, kDevStatePage = 2, kDevStateDuplexBegin =
 // The page counter's mark for an ended job.
 constexpr int kJobEndedMark = 10000;
 
-// Clears the per-batch transfer state: no scan pending, nothing started, counters at zero.
+// A new batch: the next transfer scans, no job started, nothing closed, no page counted.
 void ResetTransferFlags();

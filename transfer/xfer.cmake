@@ -3,3 +3,17 @@
 mvl_portable_library(mvl_xfer_core
   SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp
   LIBS mvl_trace)
+
+if(WIN32)
+  target_sources(mvlTWAIN64 PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ScanProgress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SessionLink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/XferSupport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScanThread.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScanSpool.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpoolRotation.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpoolAutoAdjust.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DibBuilder.cpp
+  )
+  target_link_libraries(mvlTWAIN64 PRIVATE mvl_xfer_core mvl_imaging_core)
+endif()

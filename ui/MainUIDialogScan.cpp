@@ -1,9 +1,9 @@
 // The scanning dialog's scan without the window, kept apart from the dialog's own code: it
 // belongs to the scan controller, and tests of the dialog replace it.
+#include "device/ScanController.h"
 #include "ui/MainUIDialog.h"
 
 int CMainUIDialog::StartScanWithoutUI()
 {
-    // No scan controller in this build yet: nothing starts.
-    return 1;
+    return CScanController::Instance().StartScanWithoutUI(CScanController::NegotiatedValues());
 }

@@ -1,4 +1,20 @@
 # The page layouts, the memory-transfer cursor and the feeder wait: portable, natively and under Wine.
 mvl_test(xfer_core_tests PORTABLE
-  SOURCES DibLayoutTest.cpp MemXferCursorTest.cpp NextPageWaitTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/DibLayoutTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MemXferCursorTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/NextPageWaitTest.cpp
   LIBS mvl_xfer_core)
+
+# Acquisition through the data source under Wine, against the simulated scanner and a
+# recording source manager.
+if(WIN32)
+  add_library(mvlxferdsm SHARED ${CMAKE_CURRENT_LIST_DIR}/XferDsm.cpp)
+  set_target_properties(mvlxferdsm PROPERTIES PREFIX "" OUTPUT_NAME "mvlxferdsm")
+  target_include_directories(mvlxferdsm PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(mvlxferdsm PRIVATE mvl_win_defaults)
+
+  mvl_test(xfer_dll_tests TIMEOUT 900
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/AcquisitionFixture.cpp ${CMAKE_CURRENT_LIST_DIR}/XferNativeTests.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/XferMemFileTests.cpp
+    LIBS mvl_sim_core)
+  add_dependencies(xfer_dll_tests mvlxferdsm mvlTWAIN64 mvllld)
+endif()

@@ -1,0 +1,189 @@
+#include "AcquisitionFixture.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <gtest/gtest.h>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace xfertest {
+
+CXferDsm& CXferDsm::Instance()
+{
+    static CXferDsm s_dsm;
+    return s_dsm;
+}
+
+CXferDsm::CXferDsm()
+{
+    wchar_t szExe[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, szExe, MAX_PATH);
+    fs::path target = m_dir.Path() / L"TWAINDSM.dll";
+    std::error_code ec;
+    fs::copy_file(fs::path(szExe).parent_path() / L"mvlxferdsm.dll", target, ec);
+    m_hDll = LoadLibraryW(target.c_str());
+    if (!m_hDll)
+        return;
+    m_pfnCalls = reinterpret_cast<long (*)(int)>(reinterpret_cast<void*>(GetProcAddress(m_hDll, "XferDsm_Calls")));
+    m_pfnReset = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(m_hDll, "XferDsm_Reset")));
+}
+
+CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults)
+{
+    CXferDsm::Instance().Reset();
+    fs::path ini = m_dir.Path() / L"mvlsim.ini";
+    m_logPath = m_dir.Path() / L"mvlsim.log";
+    mvltest::WriteTextFile(ini, "[Device]\r\n" + sSimDevice + "\r\n[Faults]\r\n" + sSimFaults + "\r\n");
+    m_pIni = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_INI", ini.c_str());
+    m_pLog = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_LOG", m_logPath.c_str());
+    m_pSrc = std::make_unique<mvltest::CTestSource>();
+    // The source looks for its libraries under its own File Prefix.
+    fs::path dir(m_pSrc->ModelDir());
+    std::error_code ec;
+    fs::copy_file(dir / L"mvllld.dll", dir / (m_pSrc->Prefix() + L"lld.dll"), fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(dir / L"mvlImgEffect.dll", dir / (m_pSrc->Prefix() + L"ImgEffect.dll"),
+                  fs::copy_options::overwrite_existing, ec);
+}
+
+CAcquisition::~CAcquisition()
+{
+    // A failed test shows what the source and the scanner said.
+    if (::testing::Test::HasFailure() && m_pSrc && m_pSrc->Loaded()) {
+        for (const std::string& s : m_pSrc->Trace().Lines())
+            std::printf("  trace: %s\n", s.c_str());
+        for (const std::string& s : SimLog())
+            std::printf("  sim: %s\n", s.c_str());
+    }
+    m_pSrc.reset();
+    Pump();
+}
+
+namespace {
+
+bool SetOneValue(mvltest::CTestSource& src, TW_UINT16 wCap, TW_UINT16 wType, const void* pItem, size_t nItem)
+{
+    HGLOBAL h = GlobalAlloc(GHND, sizeof(TW_ONEVALUE) + 8);
+    if (!h)
+        return false;
+    auto* p = static_cast<TW_ONEVALUE*>(GlobalLock(h));
+    p->ItemType = wType;
+    std::memcpy(&p->Item, pItem, nItem);
+    GlobalUnlock(h);
+    TW_CAPABILITY cap{wCap, TWON_ONEVALUE, h};
+    TW_UINT16 rc = src.Control(DAT_CAPABILITY, MSG_SET, &cap);
+    GlobalFree(h);
+    return rc == TWRC_SUCCESS;
+}
+
+}  // namespace
+
+bool CAcquisition::SetU16(TW_UINT16 wCap, TW_UINT16 wValue)
+{
+    TW_UINT32 v = wValue;
+    return SetOneValue(*m_pSrc, wCap, wCap == CAP_FEEDERENABLED || wCap == CAP_DUPLEXENABLED ? TWTY_BOOL : TWTY_UINT16,
+                       &v, sizeof v);
+}
+
+bool CAcquisition::SetFix(TW_UINT16 wCap, double dValue)
+{
+    TW_INT32 n = static_cast<TW_INT32>(dValue * 65536.0 + 0.5);
+    TW_FIX32 fix{static_cast<TW_INT16>(n >> 16), static_cast<TW_UINT16>(n & 0xFFFF)};
+    return SetOneValue(*m_pSrc, wCap, TWTY_FIX32, &fix, sizeof fix);
+}
+
+bool CAcquisition::Configure(int nPixelType, int nDpi, int nTwainSize, int nSource)
+{
+    bool bOk = SetU16(ICAP_PIXELTYPE, static_cast<TW_UINT16>(nPixelType));
+    bOk = SetFix(ICAP_XRESOLUTION, nDpi) && bOk;
+    bOk = SetFix(ICAP_YRESOLUTION, nDpi) && bOk;
+    bOk = SetU16(ICAP_SUPPORTEDSIZES, static_cast<TW_UINT16>(nTwainSize)) && bOk;
+    bOk = SetU16(CAP_FEEDERENABLED, nSource != 0) && bOk;
+    if (nSource != 0)
+        bOk = SetU16(CAP_DUPLEXENABLED, nSource == 2) && bOk;
+    return bOk;
+}
+
+TW_UINT16 CAcquisition::Enable()
+{
+    TW_USERINTERFACE ui{};
+    ui.ShowUI = FALSE;
+    ui.ModalUI = FALSE;
+    ui.hParent = nullptr;
+    TW_UINT16 rc = m_pSrc->Control(DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
+    Pump();
+    return rc;
+}
+
+TW_UINT16 CAcquisition::Disable()
+{
+    TW_USERINTERFACE ui{};
+    TW_UINT16 rc = m_pSrc->Control(DAT_USERINTERFACE, MSG_DISABLEDS, &ui);
+    Pump();
+    return rc;
+}
+
+void CAcquisition::Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::vector<std::string> CAcquisition::SimLog() const
+{
+    std::vector<std::string> lines;
+    std::ifstream in(m_logPath);
+    for (std::string s; std::getline(in, s);)
+        lines.push_back(s);
+    return lines;
+}
+
+SDeviceParams CAcquisition::LastDeviceParams() const
+{
+    SDeviceParams p;
+    const std::string sKey = "CALL ScanDrv_SetScanParameter ";
+    for (const std::string& s : SimLog()) {
+        size_t n = s.find(sKey);
+        if (n == std::string::npos)
+            continue;
+        std::istringstream in(s.substr(n + sKey.size()));
+        int nY = 0;
+        in >> p.nDpi >> nY >> p.nMode >> p.area.nLeft >> p.area.nTop >> p.area.nRight >> p.area.nBottom >>
+            p.nThreshold >> p.nSource;
+        p.bFound = !in.fail();
+    }
+    return p;
+}
+
+std::vector<std::vector<uint8_t>> ExpectedPage(const SDeviceParams& p, int nPage, int nSide)
+{
+    SChartRequest req;
+    req.nPage = nPage;
+    req.nSide = nSide;
+    req.nDpi = p.nDpi;
+    req.nMode = p.nMode;
+    req.nThreshold = p.nThreshold;
+    req.area = p.area;
+    return CChartRenderer(req).RenderAll();
+}
+
+size_t SpoolFileCount()
+{
+    wchar_t szTemp[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH, szTemp);
+    size_t n = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(szTemp, ec)) {
+        std::wstring name = e.path().filename().wstring();
+        if (name.size() >= 7 && _wcsnicmp(name.c_str(), L"Mor", 3) == 0 && name.ends_with(L".tmp"))
+            ++n;
+    }
+    return n;
+}
+
+}  // namespace xfertest

@@ -1,0 +1,81 @@
+// One application acquiring from the data source without its dialog: a recording source
+// manager loaded as TWAINDSM.dll, the simulated scanner configured for the test, the source
+// opened and its capabilities set.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "harness/DsLoader.h"
+#include "harness/TestEnv.h"
+#include "sim/ChartRenderer.h"
+
+namespace xfertest {
+
+// The source manager stand-in, one per process, found by the source through GetModuleHandle.
+class CXferDsm {
+public:
+    static CXferDsm& Instance();
+    bool Loaded() const { return m_pfnCalls != nullptr; }
+    long Calls(int nMsg) const { return m_pfnCalls ? m_pfnCalls(nMsg) : -1; }
+    void Reset() const
+    {
+        if (m_pfnReset)
+            m_pfnReset();
+    }
+
+private:
+    CXferDsm();
+    mvltest::CTempDir m_dir;
+    HMODULE m_hDll = nullptr;
+    long (*m_pfnCalls)(int) = nullptr;
+    void (*m_pfnReset)() = nullptr;
+};
+
+// What the device was told by the last ScanDrv_SetScanParameter.
+struct SDeviceParams {
+    int nDpi = 0, nMode = 0, nThreshold = 128, nSource = 0;
+    SChartArea area;
+    bool bFound = false;
+};
+
+class CAcquisition {
+public:
+    // sSimDevice: lines for section [Device]; sSimFaults: lines for [Faults].
+    explicit CAcquisition(const std::string& sSimDevice = "", const std::string& sSimFaults = "");
+    ~CAcquisition();
+
+    mvltest::CTestSource& Src() { return *m_pSrc; }
+    bool SetU16(TW_UINT16 wCap, TW_UINT16 wValue);
+    bool SetFix(TW_UINT16 wCap, double dValue);
+    // Pixel type, resolution, paper size and source in one go; false when any was refused.
+    bool Configure(int nPixelType, int nDpi, int nTwainSize, int nSource);
+    TW_UINT16 Enable();
+    TW_UINT16 Disable();
+    // Dispatches the messages the source posted to this thread (notifications from workers).
+    static void Pump();
+    long Calls(int nMsg) const { return CXferDsm::Instance().Calls(nMsg); }
+
+    SDeviceParams LastDeviceParams() const;
+    std::vector<std::string> SimLog() const;
+    const std::filesystem::path& Dir() const { return m_dir.Path(); }
+
+private:
+    mvltest::CTempDir m_dir;
+    std::filesystem::path m_logPath;
+    std::unique_ptr<mvltest::CScopedEnv> m_pIni;
+    std::unique_ptr<mvltest::CScopedEnv> m_pLog;
+    std::unique_ptr<mvltest::CTestSource> m_pSrc;
+};
+
+// The page the simulator scans for those parameters, rows top first.
+std::vector<std::vector<uint8_t>> ExpectedPage(const SDeviceParams& p, int nPage = 1, int nSide = 0);
+
+// Number of spool files ("Mor*.tmp") in the temporary folder.
+size_t SpoolFileCount();
+
+}  // namespace xfertest

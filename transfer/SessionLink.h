@@ -1,0 +1,34 @@
+// The scan side's view of the session: the TWAIN state, the scanning dialog when there is
+// one, the file a file transfer writes, and the notifications to the application.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "twain/TwainTypes.h"
+
+class CMainUIDialog;
+
+// 300 without a session.
+TW_UINT16 SessionState();
+void SetSessionState(TW_UINT16 wState);
+void SetSessionCondition(TW_UINT16 wCode);
+
+// The scanning dialog (shown or hidden), or null.
+CMainUIDialog* SessionDialog();
+// Its window, or null.
+HWND SessionDialogWindow();
+// Re-enables the dialog window after a page (it is disabled while a scan runs).
+void EnableSessionDialog();
+
+// State 600 and MSG_XFERREADY.
+void SessionXferReady();
+// MSG_CLOSEDSREQ, once per enable, when the source runs without its dialog or the user closed it.
+void SessionCloseRequest();
+
+// The name the application gave with DAT_SETUPFILEXFER.
+std::wstring SessionXferFileName();
+
+// The source runs without its dialog in this enable.
+bool SessionNoUI();
