@@ -23,5 +23,6 @@ printf '[Device]\r\nFeederSheets=3\r\nPaperInFeeder=1\r\n' > "$prefix/drive_c/wi
 
 mkdir -p out
 rm -f out/page*.png
-wine build/scan/bin/twainscan.exe -d "MV4200 Series TWAIN" --source "ADF Duplex" --mode Color \
+# The source's scanning dialog exists, hidden, even without its user interface: it needs a display.
+xvfb-run -a -s "-screen 0 1280x1024x24" wine build/scan/bin/twainscan.exe -d "MV4200 Series TWAIN" --source "ADF Duplex" --mode Color \
   --resolution 300 --format png --batch="out\\page%d.png" "$@"

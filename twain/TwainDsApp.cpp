@@ -3,8 +3,10 @@
 #include <cwchar>
 #include <string>
 
+#include "device/ScanController.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
+#include "twain/CapabilityTable.h"
 #include "twain/DS.h"
 #include "twain/DsAssistor.h"
 #include "twain/FakeScanner.h"
@@ -41,6 +43,10 @@ BOOL CTwainDsApp::InitInstance()
 {
     CScannerTemplate tmpl(RUNTIME_CLASS(CFakeScanner), RUNTIME_CLASS(CFakeUI), RUNTIME_CLASS(CDsAssistor));
     m_pDS = tmpl.CreateDS();
+    // CAP_FEEDERLOADED asks the device itself, through the scan controller's probe.
+    SCapabilityHooks hooks;
+    hooks.pfnFeederLoaded = []() -> BOOL { return ProbePaperInFeeder() > 0; };
+    SetCapabilityHooks(hooks);
     return m_pDS != nullptr;
 }
 

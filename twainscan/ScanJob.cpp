@@ -30,11 +30,11 @@ std::string ConditionWords(CTwainSession& session)
            ConditionCodeName(session.LastCondition()) + ")";
 }
 
-bool CurrentBool(CTwainSession& session, TW_UINT16 wCap, bool* pValue)
+bool CurrentBool(CTwainSession& session, TW_UINT16 wCap, bool* pValue, TW_UINT16 wMsg = MSG_GETCURRENT)
 {
     SCapValue value;
     std::string sError;
-    if (!session.GetCap(wCap, MSG_GETCURRENT, &value, &sError))
+    if (!session.GetCap(wCap, wMsg, &value, &sError))
         return false;
     std::optional<double> d = CurrentNumber(value);
     *pValue = d && *d != 0;
@@ -75,7 +75,8 @@ int CScanJob::Run()
     bool bFeeder = false;
     bool bLoaded = true;
     if (CurrentBool(m_session, CAP_FEEDERENABLED, &bFeeder) && bFeeder &&
-        CurrentBool(m_session, CAP_FEEDERLOADED, &bLoaded) && !bLoaded)
+        // MSG_GET: sources refresh the feeder state from the device only when asked for it afresh.
+        CurrentBool(m_session, CAP_FEEDERLOADED, &bLoaded, MSG_GET) && !bLoaded)
         return Fail(EXIT_NOTHING_TO_SCAN, "nothing to scan: the document feeder is empty");
     if (!m_options.bNoCallback)
         m_pump.RegisterCallback(m_session);
