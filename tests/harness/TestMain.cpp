@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "harness/ChildProcess.h"
+#include "harness/MessageDialogWatcher.h"
 
 int main(int argc, char** argv)
 {
@@ -18,5 +19,10 @@ int main(int argc, char** argv)
     if (bChild)
         return nExit;
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    // Message dialogs of the source (in this process or a child) are recorded and clicked
+    // away, so that no test hangs on a modal dialog nobody answers.
+    mvltest::MessageDialogs().Start();
+    int nResult = RUN_ALL_TESTS();
+    mvltest::MessageDialogs().Stop();
+    return nResult;
 }
