@@ -1,5 +1,7 @@
 #include "imaging/AutoCrop.h"
 
+#include "imaging/CpuFeatures.h"
+#include "imaging/CropRowKernel.h"
 #include "imaging/ImagingThreads.h"
 #include "imaging/PageRows.h"
 #include "imaging/PixelConvert.h"
@@ -13,9 +15,10 @@
 
 namespace {
 
-constexpr int32_t kEdge = 50;         // never searched: scanner edges carry shadows
-constexpr int32_t kHalfWindow = 15;   // 31-pixel windows
+constexpr int32_t kEdge = kCropEdge;
+constexpr int32_t kHalfWindow = kCropHalfWindow;
 constexpr uint8_t kWhiteLevel = 250;  // brighter than this is paper in the tightening steps
+constexpr int32_t kCountRows = 255;   // rows the byte counters take before they are emptied
 
 // What the whole-page pass leaves behind: dark counts per row and column, and one bit per pixel
 // for "not paper" (at or below the white level) for the tightening steps.
@@ -28,27 +31,36 @@ struct CCropScan {
 
 // Scratch of one thread of the whole-page pass.
 struct CCropScratch {
-    std::vector<uint8_t> grey, dark, s1, s2, s4, s8, age;
+    std::vector<uint8_t> grey, dark, s1, s2, s4, s8, age, count;
     std::vector<uint32_t> colCount;
     explicit CCropScratch(int32_t nWidth)
         : grey(nWidth), dark(nWidth), s1(nWidth), s2(nWidth), s4(nWidth), s8(nWidth), age(nWidth),
-          colCount(nWidth)
+          count(nWidth), colCount(nWidth)
     {
+    }
+    CCropRowBuffers Buffers()
+    {
+        return {dark.data(), age.data(), s1.data(), s2.data(), s4.data(), s8.data(), count.data()};
+    }
+    // Moves the byte counters into the column totals.
+    void FlushCounts()
+    {
+        for (size_t x = 0; x < count.size(); ++x) colCount[x] += count[x];
+        std::fill(count.begin(), count.end(), uint8_t(0));
     }
 };
 
-// Columns with a dark pixel within 15 to either side, for the columns between the edge margins.
-void AddDilatedRow(CCropScratch& s, int32_t nWidth)
+struct CCropKernels {
+    int32_t (*pDark)(const uint8_t*, int32_t, int32_t, const CCropRowBuffers&);
+    void (*pDilate)(int32_t, const CCropRowBuffers&);
+    void (*pPack)(const uint8_t*, int32_t, uint8_t, uint64_t*);
+};
+
+CCropKernels CropKernels()
 {
-    const uint8_t* d = s.dark.data();
-    uint8_t *s1 = s.s1.data(), *s2 = s.s2.data(), *s4 = s.s4.data(), *s8 = s.s8.data();
-    const int32_t lo = kEdge - kHalfWindow;
-    for (int32_t x = lo; x < nWidth - 36; ++x) s1[x] = d[x] | d[x + 1];
-    for (int32_t x = lo; x < nWidth - 38; ++x) s2[x] = s1[x] | s1[x + 2];
-    for (int32_t x = lo; x < nWidth - 42; ++x) s4[x] = s2[x] | s2[x + 4];
-    for (int32_t x = lo; x < nWidth - kEdge; ++x) s8[x] = s4[x] | s4[x + 8];  // covers x..x+15
-    uint32_t* cnt = s.colCount.data();
-    for (int32_t x = kEdge; x < nWidth - kEdge; ++x) cnt[x] += s8[x - kHalfWindow] | s8[x];
+    if (HasAvx2())
+        return {&CropDarkRowAvx2, &CropDilateRowAvx2, &PackAtOrBelowAvx2};
+    return {&CropDarkRowPlain, &CropDilateRowPlain, &PackAtOrBelow};
 }
 
 // Rows [y0, y1) of the page: bitmap rows, dark columns per row and column counts.
@@ -57,32 +69,31 @@ void ScanCropRows(const CPageRows& page, int32_t nThreshold, int32_t y0, int32_t
 {
     const int32_t W = page.Width(), H = page.Height();
     const bool bSearch = W > 2 * kEdge;
+    const CCropKernels k = CropKernels();
+    const CCropRowBuffers buffers = s.Buffers();
     std::fill(s.age.begin(), s.age.end(), uint8_t(255));
+    int32_t nPending = 0;
     const int32_t ys = std::max(0, y0 - kHalfWindow), ye = std::min(H, y1 + kHalfWindow);
     for (int32_t y = ys; y < ye; ++y) {
         const uint8_t* g = page.GreyRow(y, s.grey.data());
         const bool bOwn = y >= y0 && y < y1;
         if (bOwn)
-            PackAtOrBelow(g, W, kWhiteLevel, &scan.nonWhite[static_cast<size_t>(y) * scan.nWords]);
+            k.pPack(g, W, kWhiteLevel, &scan.nonWhite[static_cast<size_t>(y) * scan.nWords]);
         if (!bSearch)
             continue;
-        uint8_t* d = s.dark.data();
-        for (int32_t x = kEdge - kHalfWindow; x < W - (kEdge - kHalfWindow); ++x)
-            d[x] = g[x] <= nThreshold;
-        // age: rows since the last dark pixel of the column, saturated
-        uint8_t* age = s.age.data();
-        int32_t nDark = 0;
-        for (int32_t x = kEdge; x < W - kEdge; ++x) {
-            const uint8_t a = d[x] ? uint8_t(0) : uint8_t(age[x] + (age[x] != 255));
-            age[x] = a;
-            nDark += a <= 2 * kHalfWindow;
-        }
+        const int32_t nDark = k.pDark(g, W, nThreshold, buffers);
         const int32_t r = y - kHalfWindow;
         if (r >= std::max(y0, kEdge) && r < std::min(y1, H - kEdge))
             scan.rowCount[r] = nDark;
-        if (bOwn && y >= kEdge && y < H - kEdge)
-            AddDilatedRow(s, W);
+        if (bOwn && y >= kEdge && y < H - kEdge) {
+            k.pDilate(W, buffers);
+            if (++nPending == kCountRows) {
+                s.FlushCounts();
+                nPending = 0;
+            }
+        }
     }
+    s.FlushCounts();
 }
 
 bool ScanCropPage(const CPageRows& page, int32_t nThreshold, CCropScan& scan)

@@ -7,6 +7,7 @@
 #include "imaging/RotateRows.h"
 #include "profile/Trace.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -39,7 +40,8 @@ void RotateRowPlain(const CRotateGeometry& g, int32_t i, int32_t j0, int32_t j1)
 
 void RotateRowsPlain(const CRotateGeometry& g, int32_t i0, int32_t i1)
 {
-    for (int32_t i = i0; i < i1; ++i) RotateRowPlain(g, i, 0, g.nWidth);
+    for (int32_t j0 = 0; j0 < g.nWidth; j0 += kRotateStrip)
+        for (int32_t i = i0; i < i1; ++i) RotateRowPlain(g, i, j0, std::min(g.nWidth, j0 + kRotateStrip));
 }
 
 std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateParam* pParam)

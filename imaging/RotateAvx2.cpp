@@ -5,6 +5,7 @@
 #if defined(MVL_IMAGING_AVX2)
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -79,17 +80,78 @@ void GreyBlock(const CRotateGeometry& g, const CLanes& l, uint8_t* pOut)
     std::memcpy(pOut + 4, &hi, 4);
 }
 
+// Each output row of a strip reaches one source row the rows above it did not: fetch it a few
+// rows early, or every gather that first touches it waits for memory.
+constexpr int32_t kAheadRows = 8;
+
+inline void Prefetch(const CRotateGeometry& g, const CLanes& l, int64_t nAhead)
+{
+    const int64_t nTotal = int64_t(g.nWidth) * g.nHeight * g.nChannels;
+    const int64_t nTop = int64_t(_mm256_extract_epi32(l.index, 7)) + nAhead;
+    const int64_t nBottom = nTop + int64_t(g.nWidth) * g.nChannels;
+    if (nTop >= 0 && nTop < nTotal) _mm_prefetch(reinterpret_cast<const char*>(g.pSrc + nTop), _MM_HINT_T0);
+    if (nBottom >= 0 && nBottom < nTotal) _mm_prefetch(reinterpret_cast<const char*>(g.pSrc + nBottom), _MM_HINT_T0);
+}
+
+// The eight bytes at each of four offsets: both neighbours of a pixel in one load.
+inline __m256i Gather64(const uint8_t* pBase, __m128i index, __m128i inside)
+{
+    const __m256i mask = _mm256_cvtepi32_epi64(inside);
+    return _mm256_mask_i32gather_epi64(_mm256_setzero_si256(), reinterpret_cast<const long long*>(pBase), index, mask, 1);
+}
+
+// One source row of the eight pixels: channel values of the left (v[0..2]) and right
+// (v[3..5]) neighbours, one 32-bit lane per pixel. a holds pixels 0,1 | 4,5 and b 2,3 | 6,7.
+inline void SplitChannels(__m256i a, __m256i b, __m256i v[6])
+{
+    // In each 128-bit lane: two bytes (the lane's two pixels) for R,G,B left, then R,G,B right.
+    const __m256i pick = _mm256_setr_epi8(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, -1, -1, -1, -1,
+                                          0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, -1, -1, -1, -1);
+    const __m256i x = _mm256_shuffle_epi8(a, pick), y = _mm256_shuffle_epi8(b, pick);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    // After this each 64-bit lane holds one value of all eight pixels in order.
+    const __m256i lo = _mm256_permutevar8x32_epi32(_mm256_unpacklo_epi16(x, y), order);
+    const __m256i hi = _mm256_permutevar8x32_epi32(_mm256_unpackhi_epi16(x, y), order);
+    const __m128i lo0 = _mm256_castsi256_si128(lo), lo1 = _mm256_extracti128_si256(lo, 1);
+    const __m128i hi0 = _mm256_castsi256_si128(hi);
+    v[0] = _mm256_cvtepu8_epi32(lo0);
+    v[1] = _mm256_cvtepu8_epi32(_mm_unpackhi_epi64(lo0, lo0));
+    v[2] = _mm256_cvtepu8_epi32(lo1);
+    v[3] = _mm256_cvtepu8_epi32(_mm_unpackhi_epi64(lo1, lo1));
+    v[4] = _mm256_cvtepu8_epi32(hi0);
+    v[5] = _mm256_cvtepu8_epi32(_mm_unpackhi_epi64(hi0, hi0));
+}
+
+// The bilinear blend of one channel from its four neighbours as 32-bit lanes.
+inline __m256i BlendChannel(const CLanes& l, __m256i p00, __m256i p01, __m256i p10, __m256i p11)
+{
+    const __m256 top = _mm256_add_ps(_mm256_cvtepi32_ps(p00),
+                                     _mm256_mul_ps(l.fq, _mm256_cvtepi32_ps(_mm256_sub_epi32(p01, p00))));
+    const __m256 bottom = _mm256_add_ps(_mm256_cvtepi32_ps(p10),
+                                        _mm256_mul_ps(l.fq, _mm256_cvtepi32_ps(_mm256_sub_epi32(p11, p10))));
+    const __m256i v = _mm256_cvttps_epi32(_mm256_add_ps(top, _mm256_mul_ps(l.fr, _mm256_sub_ps(bottom, top))));
+    return _mm256_and_si256(v, _mm256_set1_epi32(0xFF));
+}
+
 void ColourBlock(const CRotateGeometry& g, const CLanes& l, uint8_t* pOut)
 {
     const __m256i white = _mm256_set1_epi32(0x00FFFFFF);
     __m256i v = white;
     if (!_mm256_testz_si256(l.inside, l.inside)) {
+        // Pixels 0,1,4,5 in one gather and 2,3,6,7 in the other, so that the channel split
+        // below ends in pixel order.
+        const __m256i split = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
+        const __m256i idx = _mm256_permutevar8x32_epi32(l.index, split);
+        const __m256i in = _mm256_permutevar8x32_epi32(l.inside, split);
+        const __m128i idxA = _mm256_castsi256_si128(idx), idxB = _mm256_extracti128_si256(idx, 1);
+        const __m128i inA = _mm256_castsi256_si128(in), inB = _mm256_extracti128_si256(in, 1);
         const uint8_t* p1 = g.pSrc + static_cast<size_t>(g.nWidth) * 3;
-        const __m256i g00 = Gather(g.pSrc, l.index, l.inside), g01 = Gather(g.pSrc + 3, l.index, l.inside);
-        const __m256i g10 = Gather(p1, l.index, l.inside), g11 = Gather(p1 + 3, l.index, l.inside);
-        const __m256i red = Blend(l, g00, g01, g10, g11, 0);
-        const __m256i green = Blend(l, g00, g01, g10, g11, 8);
-        const __m256i blue = Blend(l, g00, g01, g10, g11, 16);
+        __m256i t[6], b[6];
+        SplitChannels(Gather64(g.pSrc, idxA, inA), Gather64(g.pSrc, idxB, inB), t);
+        SplitChannels(Gather64(p1, idxA, inA), Gather64(p1, idxB, inB), b);
+        const __m256i red = BlendChannel(l, t[0], t[3], b[0], b[3]);
+        const __m256i green = BlendChannel(l, t[1], t[4], b[1], b[4]);
+        const __m256i blue = BlendChannel(l, t[2], t[5], b[2], b[5]);
         const __m256i rgb = _mm256_or_si256(red, _mm256_or_si256(_mm256_slli_epi32(green, 8), _mm256_slli_epi32(blue, 16)));
         v = _mm256_blendv_epi8(white, rgb, l.inside);
     }
@@ -108,19 +170,28 @@ void RotateRowsAvx2(const CRotateGeometry& g, int32_t i0, int32_t i1)
     const int32_t W = g.nWidth, H = g.nHeight, h2 = H / 2, ch = g.nChannels;
     const size_t nStride = static_cast<size_t>(W) * ch;
     const int32_t nBlocks = W / 8;
-    for (int32_t i = i0; i < i1; ++i) {
-        const float di = static_cast<float>(i - h2);
-        const __m256 rowR = _mm256_set1_ps(di * g.fCos), rowQ = _mm256_set1_ps(di * g.fSin);
-        uint8_t* out = g.pDst + nStride * i;
-        for (int32_t b = 0; b < nBlocks; ++b) {
-            const CLanes l = Coordinates(g, rowR, rowQ, 8 * b);
-            if (ch == 3)
-                ColourBlock(g, l, out + 24 * static_cast<size_t>(b));
-            else
-                GreyBlock(g, l, out + 8 * static_cast<size_t>(b));
+    // Column strips, so that the few source rows a strip's neighbouring output rows read stay
+    // in the first-level cache instead of whole source rows being fetched again for every row.
+    const int32_t nStripBlocks = kRotateStrip / 8;
+    // Where the source square of the same block lies kAheadRows output rows further down.
+    const int64_t nAhead = int64_t(kAheadRows * g.fCos) * int64_t(nStride) + int64_t(kAheadRows * g.fSin) * ch;
+    for (int32_t b0 = 0; b0 < nBlocks; b0 += nStripBlocks) {
+        const int32_t b1 = std::min(nBlocks, b0 + nStripBlocks);
+        for (int32_t i = i0; i < i1; ++i) {
+            const float di = static_cast<float>(i - h2);
+            const __m256 rowR = _mm256_set1_ps(di * g.fCos), rowQ = _mm256_set1_ps(di * g.fSin);
+            uint8_t* out = g.pDst + nStride * i;
+            for (int32_t b = b0; b < b1; ++b) {
+                const CLanes l = Coordinates(g, rowR, rowQ, 8 * b);
+                Prefetch(g, l, nAhead);
+                if (ch == 3)
+                    ColourBlock(g, l, out + 24 * static_cast<size_t>(b));
+                else
+                    GreyBlock(g, l, out + 8 * static_cast<size_t>(b));
+            }
         }
-        RotateRowPlain(g, i, nBlocks * 8, W);  // the last few columns
     }
+    for (int32_t i = i0; i < i1; ++i) RotateRowPlain(g, i, nBlocks * 8, W);  // the last few columns
 }
 #else
 void RotateRowsAvx2(const CRotateGeometry& g, int32_t i0, int32_t i1)

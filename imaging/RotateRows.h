@@ -16,6 +16,9 @@ struct CRotateGeometry {
     float fSin;
 };
 
+// Output columns resampled together over a band of rows (a multiple of 8).
+constexpr int32_t kRotateStrip = 256;
+
 // Columns [j0, j1) of output row i.
 void RotateRowPlain(const CRotateGeometry& g, int32_t i, int32_t j0, int32_t j1);
 void RotateRowsPlain(const CRotateGeometry& g, int32_t i0, int32_t i1);
