@@ -189,6 +189,10 @@ SNoUIScanValues CScanController::NegotiatedValues()
 int CScanController::StartScanWithoutUI(const SNoUIScanValues& values)
 {
     UpdateNoUIScanParam(m_record, values, CurrentProductFlags());
+    // The hidden dialog never builds its settings pages, which read the crop flag otherwise;
+    // without it a headless application could never reach automatic crop.
+    if (ReadModelFlag(L"HasAutoCrop", false))
+        g_bHasAutoCrop = TRUE;
     return OnBnClickedScan();
 }
 
@@ -317,7 +321,9 @@ int CScanController::Scan_()
 
     g_bAutoCrop = g_bHasAutoCrop && ((m_record.nSource == kSourceFlatbed && m_record.nPaperIndex == 5) ||
                                      (IsFeeder() && m_record.nPaperIndex == 7));
-    g_bAutoDeskew = m_record.nAutoDeskew != 0;
+    // Without the dialog nobody can tick deskew; a cropped page that stays skewed would be
+    // cut badly, so headless crop straightens the page first.
+    g_bAutoDeskew = m_record.nAutoDeskew != 0 || (SessionNoUI() && g_bAutoCrop);
     if (g_bAutoCrop || g_bAutoDeskew) {
         TraceA("Scan_() - MsgLib_StartScan()");
         MsgLib_StartScan(*this);

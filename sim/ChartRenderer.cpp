@@ -14,7 +14,6 @@ constexpr int64_t kUnitsPer1200 = kUnitsPerInch / 1200;
 
 constexpr int64_t Mm(int64_t mm) { return mm * kUnitsPerInch * 10 / 254; }
 
-constexpr uint8_t kPlatenGrey = 48;
 constexpr uint8_t kPaper = 250;
 constexpr uint8_t kInk = 24;
 
@@ -138,8 +137,10 @@ CChartRenderer::SRgb CChartRenderer::Sample(int64_t x, int64_t y) const
         u = m_nPageW - 1 - u;
         v = m_nPageH - 1 - v;
     }
-    if (u < 0 || v < 0 || u >= m_nPageW || v >= m_nPageH)
-        return {kPlatenGrey, kPlatenGrey, kPlatenGrey};
+    if (u < 0 || v < 0 || u >= m_nPageW || v >= m_nPageH) {
+        const auto g = static_cast<uint8_t>(std::clamp(p.nPlatenGrey, 0, 255));
+        return {g, g, g};
+    }
     return PageAt(u, v);
 }
 

@@ -23,6 +23,7 @@ struct SChartPlacement {
     bool bUpsideDown = false;  // the page turned by 180 degrees (backs of a turned stack)
     int nPageWidth = 9921;     // 1/1200 inch; A4
     int nPageHeight = 14031;
+    int nPlatenGrey = 48;      // around the page; a white lid (255) hides the sheet's edges
 };
 
 // Colour modes as the device receives them: 1-bit packed MSB first with 1 = white, 8-bit grey,

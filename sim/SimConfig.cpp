@@ -107,6 +107,7 @@ void Apply(SSimConfig& c, const std::string& section, const std::string& key, co
         {"faults", "adfstatus", &SSimConfig::nADFStatus},
         {"faults", "setparamresult", &SSimConfig::nSetParamResult},
         {"faults", "startresult", &SSimConfig::nStartResult},
+        {"device", "platengrey", &SSimConfig::nPlatenGrey},
         {"faults", "readerrorline", &SSimConfig::nReadErrorLine},
         {"faults", "readerrorcode", &SSimConfig::nReadErrorCode},
         {"faults", "eofatline", &SSimConfig::nEofAtLine},

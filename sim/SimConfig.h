@@ -18,6 +18,7 @@ struct SSimConfig {
     int nNextPageDelayMs = 0;
     int nManualDuplexWaitMs = 200;
     double dSkewDegrees = 0;
+    int nPlatenGrey = 48;        // what the scanner sees around the page: 48 dark, 255 a white lid
     double dOffsetXmm = 0, dOffsetYmm = 0;
     double dPageWidthMm = 210, dPageHeightMm = 297;
     std::string sPageBmp;

@@ -235,6 +235,7 @@ std::unique_ptr<CChartRenderer> CSimDevice::MakeRenderer(const SImage& image) co
     req.nThreshold = m_nThreshold;
     req.area = m_area;
     req.placement.dSkewDegrees = m_config.dSkewDegrees;
+    req.placement.nPlatenGrey = m_config.nPlatenGrey;
     req.placement.nOffsetX = MmTo1200(m_config.dOffsetXmm);
     req.placement.nOffsetY = MmTo1200(m_config.dOffsetYmm);
     req.placement.bUpsideDown = image.bUpsideDown;

@@ -143,6 +143,14 @@ std::vector<std::string> CAcquisition::SimLog() const
     return lines;
 }
 
+int CAcquisition::SimCount(const std::string& sFragment) const
+{
+    int n = 0;
+    for (const std::string& s : SimLog())
+        n += s.find(sFragment) != std::string::npos;
+    return n;
+}
+
 SDeviceParams CAcquisition::LastDeviceParams() const
 {
     SDeviceParams p;

@@ -62,6 +62,8 @@ public:
 
     SDeviceParams LastDeviceParams() const;
     std::vector<std::string> SimLog() const;
+    // Lines of the simulator's log containing sFragment ("CALL ScanDrv_StartScan", "EVENT 3 ").
+    int SimCount(const std::string& sFragment) const;
     const std::filesystem::path& Dir() const { return m_dir.Path(); }
 
 private:
