@@ -15,6 +15,8 @@ public:
 
     UINT TemplateId() const { return m_nIdTemplate; }
     HINSTANCE ResourceModule() const { return m_hResModule; }
+    // For dialogs kept across openings while the language library may change between them.
+    void SetResourceModule(HINSTANCE hResModule) { m_hResModule = hResModule; }
 
     // Modeless. FALSE when the template is missing or the window could not be created.
     BOOL Create(HWND hParent);

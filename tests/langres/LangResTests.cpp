@@ -1,11 +1,16 @@
 // The language libraries themselves: resources only, every string the dialogs ask for,
 // the dialog templates, bitmaps and cursors, in each language.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "harness/TestEnv.h"
+#include "ui/ScanDialogIds.h"
 
 namespace fs = std::filesystem;
 
@@ -92,6 +97,40 @@ TEST_P(LangRes, MainDialogTemplatesCreate)
         DestroyWindow(hDlg);
     }
     UnregisterClassW(L"Q7100UIFLAG", lib.Get());
+}
+
+TEST_P(LangRes, ScanTimeAndMessageDialogTemplatesCreateWithTheirControls)
+{
+    CResourceLib lib(GetParam());
+    ASSERT_NE(nullptr, lib.Get());
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
+    ASSERT_TRUE(InitCommonControlsEx(&icc));
+    struct SCase {
+        UINT nTemplate;
+        std::vector<int> ctrls;
+    };
+    const SCase cases[] = {
+        {10376, {10306, IDOK}},
+        {10377, {10307, IDOK}},
+        {10378, {10308, IDOK, IDCANCEL}},
+        {10448, {IDC_PROGRESS_WAIT, IDC_PROGRESS_BAR, IDC_PROGRESS_PERCENT, IDC_PROGRESS_PAGE_CAPTION,
+                 IDC_PROGRESS_PAGE_COUNT, IDCANCEL}},
+        {10449, {IDC_DUPLEX_TEXT, IDCANCEL}},
+        {21006, {IDC_MERGE_CAPTION, IDC_MERGE_COUNT, IDC_MERGE_TEXT, IDOK, IDCANCEL}},
+    };
+    const bool bRtl = std::wstring(GetParam()) == L"ar";
+    for (const SCase& c : cases) {
+        HWND hDlg = CreateDialogParamW(lib.Get(), MAKEINTRESOURCEW(c.nTemplate), nullptr,
+                                       [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        ASSERT_NE(nullptr, hDlg) << c.nTemplate << " error " << GetLastError();
+        for (int nCtrl : c.ctrls)
+            EXPECT_NE(nullptr, GetDlgItem(hDlg, nCtrl)) << c.nTemplate << " control " << nCtrl;
+        EXPECT_EQ(bRtl, (GetWindowLongW(hDlg, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) << c.nTemplate;
+        DestroyWindow(hDlg);
+    }
+    // Their backgrounds, both orientations.
+    for (UINT nId : {10438u, 10439u, 10440u, 10451u, 10455u, 10456u, 10457u})
+        EXPECT_NE(nullptr, FindResourceW(lib.Get(), MAKEINTRESOURCEW(nId), MAKEINTRESOURCEW(2))) << nId;
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LangRes, ::testing::Values(L"enus", L"fr", L"ar"));

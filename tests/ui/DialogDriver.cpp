@@ -1,0 +1,173 @@
+#include "ui/DialogDriver.h"
+
+#include <wincodec.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace mvltest {
+
+namespace {
+
+struct SFind {
+    int nCtrlId;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam)
+{
+    auto* p = reinterpret_cast<SFind*>(lParam);
+    DWORD dwPid = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwPid);
+    wchar_t szClass[16] = {};
+    ::GetClassNameW(hWnd, szClass, 16);
+    if (dwPid == ::GetCurrentProcessId() && wcscmp(szClass, L"#32770") == 0 && ::IsWindowVisible(hWnd) &&
+        ::GetDlgItem(hWnd, p->nCtrlId)) {
+        p->hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+template <class T>
+struct SRelease {
+    void operator()(T* p) const { p->Release(); }
+};
+template <class T>
+using CCom = std::unique_ptr<T, SRelease<T>>;
+
+bool WritePng(const std::vector<BYTE>& pixels, int nWidth, int nHeight, const std::filesystem::path& path)
+{
+    IWICImagingFactory* pRaw = nullptr;
+    HRESULT hrInit = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    struct SUninit {
+        bool b;
+        ~SUninit() { if (b) ::CoUninitialize(); }
+    } uninit{SUCCEEDED(hrInit)};
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(&pRaw))))
+        return false;
+    CCom<IWICImagingFactory> pFactory(pRaw);
+    IWICStream* pStreamRaw = nullptr;
+    if (FAILED(pFactory->CreateStream(&pStreamRaw)))
+        return false;
+    CCom<IWICStream> pStream(pStreamRaw);
+    if (FAILED(pStream->InitializeFromFilename(path.wstring().c_str(), GENERIC_WRITE)))
+        return false;
+    IWICBitmapEncoder* pEncRaw = nullptr;
+    if (FAILED(pFactory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &pEncRaw)))
+        return false;
+    CCom<IWICBitmapEncoder> pEncoder(pEncRaw);
+    IWICBitmapFrameEncode* pFrameRaw = nullptr;
+    if (FAILED(pEncoder->Initialize(pStream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(pEncoder->CreateNewFrame(&pFrameRaw, nullptr)))
+        return false;
+    CCom<IWICBitmapFrameEncode> pFrame(pFrameRaw);
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    UINT nStride = static_cast<UINT>(nWidth) * 4;
+    return SUCCEEDED(pFrame->Initialize(nullptr)) && SUCCEEDED(pFrame->SetSize(nWidth, nHeight)) &&
+           SUCCEEDED(pFrame->SetPixelFormat(&format)) &&
+           SUCCEEDED(pFrame->WritePixels(nHeight, nStride, static_cast<UINT>(pixels.size()),
+                                         const_cast<BYTE*>(pixels.data()))) &&
+           SUCCEEDED(pFrame->Commit()) && SUCCEEDED(pEncoder->Commit());
+}
+
+}  // namespace
+
+INT_PTR RunWithUser(const std::function<INT_PTR()>& modal, const std::function<void()>& user)
+{
+    std::thread worker(user);
+    INT_PTR nResult = modal();
+    worker.join();
+    return nResult;
+}
+
+HWND WaitForDialogWithCtrl(int nCtrlId, DWORD dwMillis)
+{
+    auto tEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMillis);
+    do {
+        SFind find{nCtrlId, nullptr};
+        ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&find));
+        if (find.hFound)
+            return find.hFound;
+        ::Sleep(20);
+    } while (std::chrono::steady_clock::now() < tEnd);
+    return nullptr;
+}
+
+bool WaitGone(HWND hWnd, DWORD dwMillis)
+{
+    auto tEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMillis);
+    while (::IsWindow(hWnd)) {
+        if (std::chrono::steady_clock::now() >= tEnd)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+void PressKey(HWND hWnd, WPARAM nKey)
+{
+    ::PostMessageW(hWnd, WM_KEYDOWN, nKey, 1);
+    if (nKey == VK_RETURN || nKey == VK_SPACE || nKey == VK_ESCAPE)
+        ::PostMessageW(hWnd, WM_CHAR, nKey == VK_RETURN ? L'\r' : nKey == VK_SPACE ? L' ' : 0x1B, 1);
+    ::PostMessageW(hWnd, WM_KEYUP, nKey, 0xC0000001);
+}
+
+std::wstring CtrlText(HWND hDlg, int nCtrlId)
+{
+    wchar_t szText[512] = {};
+    ::SendMessageTimeoutW(::GetDlgItem(hDlg, nCtrlId), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText),
+                          SMTO_ABORTIFHUNG, 2000, nullptr);
+    return szText;
+}
+
+bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
+{
+    RECT rc{};
+    if (!::GetWindowRect(hWnd, &rc) || rc.right <= rc.left || rc.bottom <= rc.top)
+        return false;
+    // Let the dialog finish painting what it was just told.
+    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::Sleep(200);
+    int nW = rc.right - rc.left;
+    int nH = rc.bottom - rc.top;
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), nW, -nH, 1, 32, BI_RGB};
+    void* pBits = nullptr;
+    HBITMAP hBmp = ::CreateDIBSection(hScreen, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    bool bOk = false;
+    if (hBmp && pBits) {
+        HGDIOBJ hOld = ::SelectObject(hMem, hBmp);
+        bOk = ::BitBlt(hMem, 0, 0, nW, nH, hScreen, rc.left, rc.top, SRCCOPY) != FALSE;
+        ::SelectObject(hMem, hOld);
+        std::vector<BYTE> pixels(static_cast<BYTE*>(pBits), static_cast<BYTE*>(pBits) + size_t(nW) * nH * 4);
+        for (size_t i = 3; i < pixels.size(); i += 4)
+            pixels[i] = 0xFF;
+        bOk = bOk && WritePng(pixels, nW, nH, path);
+    }
+    if (hBmp)
+        ::DeleteObject(hBmp);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+    return bOk;
+}
+
+CLangLibrary::CLangLibrary(const wchar_t* pszCode)
+{
+    wchar_t szExe[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, szExe, MAX_PATH);
+    std::filesystem::path dll = std::filesystem::path(szExe).parent_path() / (std::wstring(L"mvltwrc") + pszCode + L".dll");
+    m_hModule = ::LoadLibraryExW(dll.wstring().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
+
+CLangLibrary::~CLangLibrary()
+{
+    if (m_hModule)
+        ::FreeLibrary(m_hModule);
+}
+
+}  // namespace mvltest

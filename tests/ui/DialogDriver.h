@@ -1,0 +1,41 @@
+// Drives a modal dialog as a user would: the test's thread shows the dialog, a second thread
+// finds its window on the desktop, reads it, types and clicks, and saves screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace mvltest {
+
+// Runs user on a second thread while modal runs here; returns what modal returned.
+INT_PTR RunWithUser(const std::function<INT_PTR()>& modal, const std::function<void()>& user);
+
+// A visible top-level dialog of this process with the control nCtrlId; null after the timeout.
+HWND WaitForDialogWithCtrl(int nCtrlId, DWORD dwMillis);
+// Waits until the window is gone; false after the timeout.
+bool WaitGone(HWND hWnd, DWORD dwMillis);
+
+// A key pressed and released over the window (posted, as the keyboard would).
+void PressKey(HWND hWnd, WPARAM nKey);
+std::wstring CtrlText(HWND hDlg, int nCtrlId);
+
+// The window as it is on screen, as a PNG; false when it could not be taken or written.
+bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path);
+
+// The English, French or Arabic language library from beside the test executable, as data.
+class CLangLibrary {
+public:
+    explicit CLangLibrary(const wchar_t* pszCode);
+    ~CLangLibrary();
+    CLangLibrary(const CLangLibrary&) = delete;
+    CLangLibrary& operator=(const CLangLibrary&) = delete;
+    HINSTANCE Module() const { return m_hModule; }
+
+private:
+    HINSTANCE m_hModule = nullptr;
+};
+
+}  // namespace mvltest

@@ -1,0 +1,18 @@
+// Puts the dialogs in place for the parts that run scans without knowing about windows: the
+// progress dialog behind IScanProgress, the error dialog behind the scan messages, and the
+// manual-duplex and merge-scan dialogs for the transfer side and the capability handler.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Installs the progress dialog and the message presenter; once, from the source's start-up.
+void InstallScanDialogs();
+
+// The error dialog with a text, owned by hParent when it belongs to the calling thread.
+// 1 OK, 2 closed.
+INT_PTR ShowErrorText(const std::wstring& sText, HWND hParent);
+
+// The manual-duplex dialog, modal until the device ends the wait (0x568).
+void RunManualDuplexDialog(HWND hOwner);
