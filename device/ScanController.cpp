@@ -11,6 +11,7 @@
 #include "device/PaperTables.h"
 #include "device/ScanMessages.h"
 #include "device/SpaceCheck.h"
+#include "device/TestSeams.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
@@ -45,7 +46,12 @@ uint64_t FreeBytesOf(const std::wstring& sPath)
 
 }  // namespace
 
-uint64_t SystemFreeBytes() { return FreeBytesOf(WindowsDrive()); }
+uint64_t SystemFreeBytes()
+{
+    if (std::optional<uint64_t> nSeam = SeamValue(kSeamFreeBytes))
+        return *nSeam;
+    return FreeBytesOf(WindowsDrive());
+}
 
 std::optional<uint64_t> AvailVirtualBytes(MEMORYSTATUSEX* pStatus)
 {
@@ -53,6 +59,8 @@ std::optional<uint64_t> AvailVirtualBytes(MEMORYSTATUSEX* pStatus)
     st.dwLength = sizeof st;
     if (!GlobalMemoryStatusEx(&st))
         return std::nullopt;
+    if (std::optional<uint64_t> nSeam = SeamValue(kSeamAvailVirtual))
+        st.ullAvailVirtual = *nSeam;
     if (pStatus)
         *pStatus = st;
     return st.ullAvailVirtual;
@@ -189,6 +197,11 @@ SNoUIScanValues CScanController::NegotiatedValues()
 int CScanController::StartScanWithoutUI(const SNoUIScanValues& values)
 {
     UpdateNoUIScanParam(m_record, values, CurrentProductFlags());
+    // The settings pages are where a user picks these; a test picks them here instead.
+    if (std::optional<uint64_t> nRotation = SeamValue(kSeamRotation); nRotation && *nRotation <= kRotate180)
+        m_record.nRotation = static_cast<int>(*nRotation);
+    if (SeamValue(kSeamManualDuplex).value_or(0) != 0)
+        g_bManualDuplex = true;
     // The hidden dialog never builds its settings pages, which read the crop flag otherwise;
     // without it a headless application could never reach automatic crop.
     if (ReadModelFlag(L"HasAutoCrop", false))

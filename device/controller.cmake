@@ -6,6 +6,7 @@ if(WIN32)
   target_sources(mvlTWAIN64 PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ScanController.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanMessages.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TestSeams.cpp
   )
   target_link_libraries(mvlTWAIN64 PRIVATE mvl_controller_core)
 endif()

@@ -8,6 +8,7 @@
 #include "device/ScanController.h"
 #include "device/ScanMessages.h"
 #include "device/SpaceCheck.h"
+#include "device/TestSeams.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
 #include "transfer/NextPageWait.h"
@@ -16,6 +17,7 @@
 #include "transfer/TransferFlags.h"
 #include "transfer/XferSupport.h"
 #include "ui/MainUIDialog.h"
+#include "ui/ScanDialogsSetup.h"
 
 namespace {
 
@@ -47,8 +49,10 @@ int WaitManualDuplexState()
         case kDevStatePage:
             return 1;
         case kDevStateDuplexBegin:
-            // The manual-duplex dialog shows here once it exists; the device goes on by itself.
+            // Modal until the device callback closes it (end of the wait, job end or abort);
+            // the state that closed it is read on the next round.
             TraceA("Show Manual Duplex Dialog");
+            RunManualDuplexDialog(SessionDialogWindow());
             break;
         case kDevStateDuplexEnd:
             TraceA("Hide Manual Duplex Dialog");
@@ -57,6 +61,13 @@ int WaitManualDuplexState()
             return 0;
         }
     }
+}
+
+// The real two minutes, unless a test asks for a shorter wait.
+uint32_t NextPageTimeoutMs()
+{
+    std::optional<uint64_t> nSeam = SeamValue(kSeamNextPageMs);
+    return nSeam && *nSeam <= kNextPageTimeoutMs ? static_cast<uint32_t>(*nSeam) : kNextPageTimeoutMs;
 }
 
 SNextPageHooks RealHooks()
@@ -109,12 +120,14 @@ bool ArmNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool& bFailed)
     return true;
 }
 
-// The document feeder: wait for the device's next page, or end the batch.
-bool FeederNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending)
+// The document feeder: wait for the device's next page, or end the batch. Without a started
+// device job no page can ever arrive, so there is nothing to wait for.
+bool FeederNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool bJobRunning)
 {
     const int nTransferred = ++g_nPagesTransferred;
     TraceA("MSG_ENDXFER, read pages: %d", nTransferred);
-    SNextPageResult r = WaitForNextPage(nTransferred, gbcancel != FALSE, kNextPageTimeoutMs, RealHooks());
+    SNextPageResult r =
+        WaitForNextPage(nTransferred, gbcancel != FALSE || !bJobRunning, NextPageTimeoutMs(), RealHooks());
     bool bFailed = r.bFailed;
     if (r.bFailed && r.nError != 0)
         ShowDeviceError(kErrRead, r.nError);
@@ -162,7 +175,14 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
     if (g_appFlags.bImageEditor1) {
         pPending->Count = 0;
     } else if (ctl.IsFeeder()) {
-        bOk = FeederNextPage(ctl, pPending);
+        // Only a batch (states 6 and 7) has pages to end. Before one (state 4, or 5 while the
+        // user works in the dialog, where the source manager's shutdown sends MSG_ENDXFER too)
+        // the feeder wait would block the application's thread for two minutes.
+        const TW_UINT16 wState = SessionState();
+        if (wState == 600 || wState == 700)
+            bOk = FeederNextPage(ctl, pPending, g_bScanStarted);
+        else
+            pPending->Count = 0;
     } else if (g_appFlags.bMsScanViewer) {
         g_b_devmon_close = false;
         g_bNeedScan = true;
@@ -192,7 +212,11 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
             SessionCloseRequest();
         g_bScanStarted = false;
     }
-    return bOk ? TWRC_SUCCESS : TWRC_FAILURE;
+    // The application learns from DAT_STATUS why the page could not be ended.
+    if (bOk)
+        return TWRC_SUCCESS;
+    SetSessionCondition(TWCC_OPERATIONERROR);
+    return TWRC_FAILURE;
 }
 
 }  // namespace
@@ -216,6 +240,10 @@ TW_UINT16 CMsgPendingXfer::Handle(_MsgInfo* pInfo)
     case MSG_ENDXFER:
         if (!pPending)
             return Refuse(TWCC_BADVALUE);
+        // No application, no batch: ending a transfer would close the device and ask an
+        // application that is not there to close.
+        if (CurrentState() == 300)
+            return Refuse(TWCC_SEQERROR);
         return EndXfer(pPending);
     case MSG_RESET: {
         TraceA("pengding MSG_RESET ");

@@ -7,6 +7,8 @@
 #include "device/DevMonStatus.h"
 #include "device/LLDGlobal.h"
 #include "device/ScanController.h"
+#include "device/TestSeams.h"
+#include "device/LLDState.h"
 #include "profile/Trace.h"
 #include "transfer/ScanProgress.h"
 #include "transfer/ScanSpool.h"
@@ -73,6 +75,11 @@ void WaitDispatching(HANDLE hThread)
 
 int RunScanThread(CScanController& controller)
 {
+    // A test stands in for the user who presses the progress dialog's Cancel while this page
+    // of the batch is read.
+    if (std::optional<uint64_t> nCancelAt = SeamValue(kSeamCancelAtPage);
+        nCancelAt && static_cast<uint64_t>(g_nPagesTransferred.load()) + 1 == *nCancelAt)
+        gbcancel = TRUE;
     CHandle hThread(CreateThread(nullptr, 0, &Scanthread, &controller, 0, nullptr));
     if (!hThread) {
         TraceA("CMsgLib: CreateThread error %lu", GetLastError());

@@ -195,3 +195,20 @@ TEST(XferFeeder, DuplexBatchOfFiveSheetsCountsDownToZero)
     EXPECT_EQ(acq.Calls(MSG_CLOSEDSREQ), 1);
     EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
 }
+
+TEST(XferMemory, TopResolutionStripsCarryTheSpoolRows)
+{
+    // The memory transfer once only counted rows at the top resolution; every row must arrive.
+    CAcquisition acq;
+    ASSERT_TRUE(StartFlatbed(acq, 0, 1200));
+    TW_IMAGEINFO info{};
+    ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(info.XResolution.Whole, 1200);
+    bool bOnce = false;
+    auto rows = MemoryPage(acq, 64u * 1024u, 1, info.ImageWidth, info.ImageLength, &bOnce);
+    EXPECT_TRUE(bOnce);
+    EXPECT_TRUE(rows == ExpectedPage(acq.LastDeviceParams()));
+    TW_PENDINGXFERS pending{};
+    EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}

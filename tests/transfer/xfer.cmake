@@ -15,6 +15,7 @@ if(WIN32)
   mvl_test(xfer_dll_tests TIMEOUT 900
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/AcquisitionFixture.cpp ${CMAKE_CURRENT_LIST_DIR}/XferNativeTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferMemFileTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferCropTests.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/XferBatchTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferRotationTests.cpp
     LIBS mvl_sim_core)
   add_dependencies(xfer_dll_tests mvlxferdsm mvlTWAIN64 mvllld)
 endif()

@@ -1,0 +1,183 @@
+// Feeder batches through the data source without its dialog: Cancel pressed while a page is
+// read, a next page that never comes, and the scan controller's checks before and around a
+// job (space, memory, opening the device, an empty feeder that falls back to the flatbed).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "AcquisitionFixture.h"
+
+using namespace xfertest;
+
+namespace {
+
+uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+// A grey page by native transfer, compared with what the simulator rendered for it.
+::testing::AssertionResult GreyPageIs(CAcquisition& acq, int nSheet, int nSide)
+{
+    TW_HANDLE hDib = nullptr;
+    TW_UINT16 rc = acq.Src().Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib);
+    if (rc != TWRC_XFERDONE || !hDib)
+        return ::testing::AssertionFailure() << "native transfer returned " << rc;
+    const auto* pDib = static_cast<const uint8_t*>(GlobalLock(hDib));
+    auto rows = ExpectedPage(acq.LastDeviceParams(), nSheet, nSide);
+    const uint32_t nWidth = Get32(pDib + 4), nHeight = Get32(pDib + 8), nStride = (nWidth + 3) / 4 * 4;
+    bool bSame = nHeight == rows.size() && !rows.empty() && rows[0].size() == nWidth;
+    for (uint32_t y = 0; y < nHeight && bSame; ++y)
+        bSame = std::equal(rows[y].begin(), rows[y].end(), pDib + 1064 + size_t(nHeight - 1 - y) * nStride);
+    GlobalUnlock(hDib);
+    GlobalFree(hDib);
+    return bSame ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "pixels differ";
+}
+
+bool StartFeeder(CAcquisition& acq)
+{
+    EXPECT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+    EXPECT_TRUE(acq.Configure(1, 75, 13, 1));
+    EXPECT_EQ(acq.Enable(), TWRC_SUCCESS);
+    return !::testing::Test::HasFailure();
+}
+
+long long MillisSince(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+}
+
+}  // namespace
+
+TEST(XferFeeder, CancelWhileTheThirdPageIsReadEndsTheBatchAfterItWithNothingLost)
+{
+    const size_t nSpools = SpoolFileCount();
+    {
+        mvltest::CScopedEnv cancel(L"mvlTWAINseamCancelAtPage", L"3");
+        CAcquisition acq("FeederSheets=5\r\n");
+        ASSERT_TRUE(StartFeeder(acq));
+        for (int nPage = 1; nPage <= 3; ++nPage) {
+            SCOPED_TRACE(testing::Message() << "page " << nPage);
+            EXPECT_TRUE(GreyPageIs(acq, nPage, 0));
+            TW_PENDINGXFERS pending{};
+            const auto t0 = std::chrono::steady_clock::now();
+            ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+            EXPECT_EQ(pending.Count, nPage < 3 ? 1 : 0);
+            if (nPage == 3) {
+                // No wait for a page after a Cancel.
+                EXPECT_LT(MillisSince(t0), 1000);
+            }
+        }
+        acq.Pump();
+        EXPECT_EQ(acq.Calls(MSG_CLOSEDSREQ), 1);
+        // The device heard the Cancel: the stack was not scanned to its end.
+        EXPECT_LT(acq.SimCount("EVENT 3 "), 5);
+        EXPECT_EQ(acq.SimCount("CALL ScanDrv_Close"), 1);
+        // State 5: no further page to describe.
+        TW_IMAGEINFO info{};
+        EXPECT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
+        EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+    }
+    EXPECT_EQ(SpoolFileCount(), nSpools);
+}
+
+TEST(XferFeeder, NextPageThatNeverComesFailsAtTheDeadline)
+{
+    mvltest::CScopedEnv deadline(L"mvlTWAINseamNextPageMs", L"1500");
+    CAcquisition acq("FeederSheets=3\r\n", "StallAfterPage=1\r\n");
+    ASSERT_TRUE(StartFeeder(acq));
+    EXPECT_TRUE(GreyPageIs(acq, 1, 0));
+    TW_PENDINGXFERS pending{};
+    pending.Count = 7;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_FAILURE);
+    const long long nWaited = MillisSince(t0);
+    EXPECT_GE(nWaited, 1400);
+    EXPECT_LT(nWaited, 10000);
+    EXPECT_EQ(pending.Count, 0);
+    EXPECT_TRUE(acq.Src().Trace().Contains("get next page TIMEOUT"));
+    acq.Pump();
+    EXPECT_EQ(acq.Calls(MSG_CLOSEDSREQ), 1);
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}
+
+TEST(XferController, FlatbedJobReachesStateSixAndTellsTheApplication)
+{
+    CAcquisition acq;
+    ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+    ASSERT_TRUE(acq.Configure(1, 75, 13, 0));
+    ASSERT_EQ(acq.Enable(), TWRC_SUCCESS);
+    EXPECT_EQ(acq.Calls(MSG_XFERREADY), 1);
+    EXPECT_TRUE(acq.Src().Trace().Contains("Scan_() - p_DsAss->NotifyXferReady()"));
+    // State 6: one page pending, and image info is answered.
+    TW_PENDINGXFERS pending{};
+    EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_GET, &pending), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 1);
+    TW_IMAGEINFO info{};
+    EXPECT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}
+
+TEST(XferController, EmptyFeederReportingMinus83ScansFromTheFlatbed)
+{
+    CAcquisition acq("", "ADFStatus=23\r\n");  // raw 23 is status -83
+    ASSERT_TRUE(StartFeeder(acq));
+    EXPECT_EQ(acq.Calls(MSG_XFERREADY), 1);
+    EXPECT_TRUE(GreyPageIs(acq, 1, 0));
+    SDeviceParams dev = acq.LastDeviceParams();
+    ASSERT_TRUE(dev.bFound);
+    EXPECT_EQ(dev.nSource, 0);
+    TW_PENDINGXFERS pending{};
+    EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 0);
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}
+
+TEST(XferController, DeviceThatCannotBeOpenedShowsItsMessageAndAsksToClose)
+{
+    // Raw 3 is status -21, the busy device; raw 1 is a general failure: the product's own text
+    // (1154 on this platform K model).
+    for (auto [pszRaw, pszMessage] : {std::pair{"3", "Scan message: string 1104"}, std::pair{"1", "Scan message: string 1154"}}) {
+        SCOPED_TRACE(pszRaw);
+        CAcquisition acq("", std::string("OpenResult=") + pszRaw + "\r\n");
+        ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+        ASSERT_TRUE(acq.Configure(1, 75, 13, 0));
+        EXPECT_EQ(acq.Enable(), TWRC_SUCCESS);
+        acq.Pump();
+        EXPECT_TRUE(acq.Src().Trace().Contains("DevMon_Open Fail"));
+        EXPECT_TRUE(acq.Src().Trace().Contains(pszMessage));
+        EXPECT_EQ(acq.Calls(MSG_CLOSEDSREQ), 1);
+        EXPECT_EQ(acq.Calls(MSG_XFERREADY), 0);
+        EXPECT_EQ(acq.SimCount("CALL ScanDrv_StartScan"), 0);
+        EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+    }
+}
+
+TEST(XferController, TooLittleMemoryOrDiskRefusesBeforeAnyDeviceCall)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"mvlTWAINseamAvailVirtual", L"299999999"},
+        {L"mvlTWAINseamFreeBytes", L"314572800"},  // the 300 MiB reserve alone fills it
+    };
+    for (const auto& [pszSeam, pszValue] : cases) {
+        SCOPED_TRACE(testing::Message() << pszSeam);
+        mvltest::CScopedEnv seam(pszSeam, pszValue);
+        CAcquisition acq;
+        ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+        ASSERT_TRUE(acq.Configure(1, 75, 13, 0));
+        EXPECT_EQ(acq.Enable(), TWRC_SUCCESS);
+        acq.Pump();
+        EXPECT_TRUE(acq.Src().Trace().Contains("ERROR_NOENOUGHSPACE"));
+        EXPECT_TRUE(acq.Src().Trace().Contains("Scan message: string 1105"));
+        EXPECT_EQ(acq.Calls(MSG_CLOSEDSREQ), 1);
+        EXPECT_EQ(acq.Calls(MSG_XFERREADY), 0);
+        EXPECT_EQ(acq.SimCount("CALL ScanDrv_Open"), 0);
+        EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+    }
+    // Exactly 300000000 bytes of address space is enough.
+    mvltest::CScopedEnv seam(L"mvlTWAINseamAvailVirtual", L"300000000");
+    CAcquisition acq;
+    ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+    ASSERT_TRUE(acq.Configure(1, 75, 13, 0));
+    EXPECT_EQ(acq.Enable(), TWRC_SUCCESS);
+    EXPECT_EQ(acq.Calls(MSG_XFERREADY), 1);
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}
