@@ -1,6 +1,8 @@
 #include "imaging/Deskew.h"
 
+#include "imaging/CpuFeatures.h"
 #include "imaging/DeskewParts.h"
+#include "imaging/DeskewRowKernel.h"
 #include "imaging/DeskewTables.h"
 #include "imaging/ImagingThreads.h"
 #include "imaging/PageRows.h"
@@ -19,6 +21,11 @@ struct CDeskewThresholds {
     int32_t nThreshold;
     int32_t nCount;
 };
+
+CDeskewRowKernels RowKernels()
+{
+    return HasAvx2() ? DeskewRowKernelsAvx2() : DeskewRowKernelsPlain();
+}
 
 CDeskewThresholds ThresholdsFor(int32_t nResolution, double m)
 {
@@ -39,13 +46,9 @@ CDeskewThresholds ThresholdsFor(int32_t nResolution, double m)
 double PageMean(const uint8_t* pGray, int32_t W, int32_t H)
 {
     std::vector<int64_t> rowSum(H, 0);
+    const CDeskewRowKernels k = RowKernels();
     ForEachRowPart(kEdge, H - kEdge, 256, 0, [&](int, int32_t y0, int32_t y1) {
-        for (int32_t y = y0; y < y1; ++y) {
-            const uint8_t* g = pGray + static_cast<size_t>(W) * y;
-            uint32_t n = 0;
-            for (int32_t x = kEdge; x < W - kEdge; ++x) n += g[x];
-            rowSum[y] = n;
-        }
+        for (int32_t y = y0; y < y1; ++y) rowSum[y] = k.pRowSum(pGray + static_cast<size_t>(W) * y, kEdge, W - kEdge);
     });
     double dTotal = 0;
     for (int32_t y = kEdge; y < H - kEdge; ++y) dTotal += static_cast<double>(rowSum[y]) / (W - 2 * kEdge);
@@ -64,20 +67,26 @@ void CountDark(const uint8_t* pGray, int32_t W, int32_t H, int32_t nThreshold, C
     dark.row.assign(H, 0);
     const int nParts = GetImagingThreads();
     std::vector<std::vector<int32_t>> cols(nParts, std::vector<int32_t>(W, 0));
+    std::vector<std::vector<uint8_t>> bytes(nParts, std::vector<uint8_t>(W, 0));  // emptied into cols every 255 rows
     const uint8_t level = static_cast<uint8_t>(std::clamp(nThreshold, -1, 255));
     const bool bNone = nThreshold < 0;
+    const CDeskewRowKernels kernels = RowKernels();
     const int nUsed = ForEachRowPart(kEdge, H - kEdge, 256, cols.size(), [&](int k, int32_t y0, int32_t y1) {
         int32_t* col = cols[k].data();
+        std::vector<uint8_t>& counts = bytes[k];
+        auto flush = [&] {
+            for (int32_t x = 0; x < W; ++x) col[x] += counts[x];
+            std::fill(counts.begin(), counts.end(), uint8_t(0));
+        };
+        int32_t nPending = 0;
         for (int32_t y = y0; y < y1 && !bNone; ++y) {
-            const uint8_t* g = pGray + static_cast<size_t>(W) * y;
-            int32_t n = 0;
-            for (int32_t x = kEdge; x < W - kEdge; ++x) {
-                const int32_t d = g[x] <= level;
-                n += d;
-                col[x] += d;
+            dark.row[y] = kernels.pDarkRow(pGray + static_cast<size_t>(W) * y, kEdge, W - kEdge, level, counts.data());
+            if (++nPending == 255) {
+                flush();
+                nPending = 0;
             }
-            dark.row[y] = n;
         }
+        flush();
     });
     dark.col.assign(W, 0);
     for (int k = 0; k < nUsed; ++k)

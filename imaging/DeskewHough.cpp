@@ -62,6 +62,7 @@ void KeepMaxima(CHoughThread& t, int32_t nRhoMax, int32_t s0, int32_t s1)
 // Runs of neighbouring points of a row, at most kChunk long: the coarse pass bounds the count of
 // every (rho, step) cell from them before any step is counted exactly.
 constexpr int32_t kChunk = 8;
+constexpr size_t kBinCopies = 4;
 
 // Runs as three arrays, so that the coarse pass can load four of a kind at once.
 struct CRuns {
@@ -104,21 +105,33 @@ int32_t CoarseBound(const CRuns& runs, int32_t step, std::vector<int32_t>& coars
     if (c <= 0 && s <= 0)
         return 0;  // y * cos + (x + 1) * sin is never positive: the step gets no votes
     std::fill(coarse.begin(), coarse.end(), 0);
-    const CBoundStep st{double(c), double(s), s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s), double(coarse.size() - 2)};
+    // Neighbouring runs mostly land in the same bin: four copies of the bins, so that one add
+    // does not wait for the store of the one before.
+    const size_t nBins = coarse.size() / kBinCopies;
+    const CBoundStep st{double(c), double(s), s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s), double(nBins - 2)};
     constexpr size_t kBlock = 512;
     int32_t *slotA = splits.data(), *cntA = slotA + kBlock, *slotB = cntA + kBlock, *cntB = slotB + kBlock;
     const bool bAvx2 = HasAvx2();
-    int32_t* slot = coarse.data();
+    int32_t *h0 = coarse.data(), *h1 = h0 + nBins, *h2 = h1 + nBins, *h3 = h2 + nBins;
     for (size_t k0 = 0; k0 < runs.size(); k0 += kBlock) {
         const size_t m = std::min(kBlock, runs.size() - k0);
         (bAvx2 ? BoundSplitsAvx2 : BoundSplitsPlain)(st, &runs.y[k0], &runs.x1[k0], &runs.n[k0], m, slotA, cntA, slotB, cntB);
-        for (size_t k = 0; k < m; ++k) {
-            slot[slotA[k]] += cntA[k];
-            slot[slotB[k]] += cntB[k];
+        size_t k = 0;
+        for (; k + 2 <= m; k += 2) {
+            h0[slotA[k]] += cntA[k];
+            h1[slotB[k]] += cntB[k];
+            h2[slotA[k + 1]] += cntA[k + 1];
+            h3[slotB[k + 1]] += cntB[k + 1];
+        }
+        for (; k < m; ++k) {
+            h0[slotA[k]] += cntA[k];
+            h1[slotB[k]] += cntB[k];
         }
     }
-    slot[0] = 0;
-    return *std::max_element(coarse.begin(), coarse.end());
+    int32_t nBound = 0;
+    for (size_t b = 1; b < nBins; ++b)  // slot 0: rho not above 0
+        nBound = std::max(nBound, h0[b] + h1[b] + h2[b] + h3[b]);
+    return nBound;
 }
 
 // Exact counts of one step into t.hist (one row of nRhoMax + 1 counters).
@@ -157,7 +170,7 @@ bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int3
     if (!runs.empty()) {
         std::vector<std::vector<int32_t>> coarse(threads.size()), splits(threads.size());
         try {
-            for (auto& c : coarse) c.resize(static_cast<size_t>(nDiagonal) / kChunk + 3);
+            for (auto& c : coarse) c.resize(kBinCopies * (static_cast<size_t>(nDiagonal) / kChunk + 3));
             for (auto& sp : splits) sp.resize(4 * 512);
         } catch (const std::bad_alloc&) {
             return false;

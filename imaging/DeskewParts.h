@@ -11,8 +11,9 @@
 class CEdgePoints {
 public:
     explicit CEdgePoints(int32_t nWidth) : m_nWidth(nWidth), m_nWords((nWidth + 63) / 64) {}
-    // pFlags[x] != 0 marks a point, x in [x0, x1). May throw std::bad_alloc.
-    void AddRow(int32_t y, const uint8_t* pFlags, int32_t x0, int32_t x1);
+    // Bit x of pWords (word x / 64, Width() bits) marks a point; nCount of them. May throw
+    // std::bad_alloc.
+    void AddRow(int32_t y, const uint64_t* pWords, uint32_t nCount);
     size_t Count() const { return m_nCount; }
     size_t RowCount() const { return m_rows.size(); }
     int32_t RowY(size_t k) const { return m_rows[k].y; }
