@@ -7,5 +7,4 @@ mvl_test(capability_core_tests PORTABLE SOURCES
 mvl_test(twain_capability_tests SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/CapabilityTests.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CapabilityLayoutTests.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TripletStormTests.cpp
   TIMEOUT 300)
