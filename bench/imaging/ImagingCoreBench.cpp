@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -182,7 +183,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) m_times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (r.run_type == Run::RT_Iteration) m_times[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
         ConsoleReporter::ReportRuns(runs);
     }
     void PrintRatios() const
@@ -201,10 +202,22 @@ private:
             const auto ia = m_times.find(a + "/" + dpi + "/real_time"), ib = m_times.find(b + "/" + dpi + "/real_time");
             if (ia == m_times.end() || ib == m_times.end())
                 continue;
-            std::printf("%-32s %s dpi: %6.2fx (target %.1fx)\n", szWhat, dpi, ia->second / ib->second, dTarget);
+            // Medians over the repetitions: on a shared machine single runs swing by half.
+            std::printf("%-32s %s dpi: %6.2fx (target %.1fx; medians of %zu and %zu runs, spread %.2fx to %.2fx)\n",
+                        szWhat, dpi, Median(ia->second) / Median(ib->second), dTarget, ia->second.size(),
+                        ib->second.size(), Lowest(ia->second) / Highest(ib->second),
+                        Highest(ia->second) / Lowest(ib->second));
         }
     }
-    std::map<std::string, double> m_times;
+    static double Median(std::vector<double> v)
+    {
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+    static double Lowest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+    static double Highest(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+    std::map<std::string, std::vector<double>> m_times;  // wall time of every repetition
 };
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Small random pages through auto_crop, auto_deskew and normal_rotate. The sizes, pixel type,
 // resolution and angle come from the input; each buffer is exactly as large as the page so
-// that any read or write outside it is caught by AddressSanitizer.
+// that any read or write outside it is caught by AddressSanitizer. Every result must be the
+// literal reference's, byte for byte.
 #include "imaging/AutoCrop.h"
 #include "imaging/Deskew.h"
+#include "imaging/ImagingOracle.h"
 #include "imaging/ImagingThreads.h"
 #include "imaging/PixelConvert.h"
 #include "imaging/Rotate.h"
@@ -60,21 +62,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     else if (type == 2) RgbToGray(nullptr, src.data(), grey.data(), w, h);
     else if (type == 1) grey = src;
 
-    std::vector<uint8_t> out(nSrc);
-    CAutoCropParam cp{type, dpi, w, h, -1, -1};
-    if (auto_crop(nullptr, src.data(), out.data(), &cp) == 1) {
+    std::vector<uint8_t> out(nSrc), outRef(nSrc);
+    CAutoCropParam cp{type, dpi, w, h, -1, -1}, cpRef = cp;
+    const int nCropped = auto_crop(nullptr, src.data(), out.data(), &cp);
+    if (nCropped != oracle::AutoCrop(src.data(), outRef.data(), &cpRef) || cp.nOutWidth != cpRef.nOutWidth ||
+        cp.nOutHeight != cpRef.nOutHeight || out != outRef)
+        __builtin_trap();
+    if (nCropped == 1) {
         const size_t nOut = type == 0 ? BwRowBytes(cp.nOutWidth) * cp.nOutHeight
                                       : size_t(cp.nOutWidth) * cp.nOutHeight * (type == 2 ? 3 : 1);
         if (cp.nOutWidth <= 0 || cp.nOutHeight <= 0 || cp.nOutWidth > w || cp.nOutHeight > h || nOut > nSrc)
             __builtin_trap();
     }
     const float skew = auto_deskew(nullptr, grey.data(), w, h, type, dpi);
-    if (!(skew >= -14 && skew <= 14) || skew != float(int(skew)))
+    if (!(skew >= -14 && skew <= 14) || skew != float(int(skew)) || skew != oracle::AutoDeskew(grey.data(), w, h, type, dpi))
         __builtin_trap();
 
     const std::vector<uint8_t>& rotSrc = type == 2 ? src : grey;
     CRotateParam rp{type, dpi, w, h, -1, -1, (nAngleBits & 1) ? skew : angle};
+    CRotateParam rpRef = rp;
     const std::vector<uint8_t> turned = normal_rotate(nullptr, rotSrc.data(), &rp);
+    if (turned != oracle::NormalRotate(rotSrc.data(), &rpRef))
+        __builtin_trap();
     if (!turned.empty() && turned.size() != (type == 0 ? BwRowBytes(w) * h : nSrc))
         __builtin_trap();
     return 0;
