@@ -34,6 +34,7 @@ CXferDsm::CXferDsm()
 CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults)
 {
     CXferDsm::Instance().Reset();
+    m_nSpoolsBefore = SpoolFileCount();
     fs::path ini = m_dir.Path() / L"mvlsim.ini";
     m_logPath = m_dir.Path() / L"mvlsim.log";
     mvltest::WriteTextFile(ini, "[Device]\r\n" + sSimDevice + "\r\n[Faults]\r\n" + sSimFaults + "\r\n");
@@ -59,6 +60,8 @@ CAcquisition::~CAcquisition()
     }
     m_pSrc.reset();
     Pump();
+    // Whatever the test did, the source leaves no spool file behind once it is gone.
+    EXPECT_LE(SpoolFileCount(), m_nSpoolsBefore) << "a temporary \"Mor\" file was left";
 }
 
 namespace {

@@ -68,6 +68,7 @@ public:
 
 private:
     mvltest::CTempDir m_dir;
+    size_t m_nSpoolsBefore = 0;
     std::filesystem::path m_logPath;
     std::unique_ptr<mvltest::CScopedEnv> m_pIni;
     std::unique_ptr<mvltest::CScopedEnv> m_pLog;

@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+
+#include <windows.h>
+#include <psapi.h>
 
 #include "AcquisitionFixture.h"
 
@@ -179,5 +183,68 @@ TEST(XferController, TooLittleMemoryOrDiskRefusesBeforeAnyDeviceCall)
     ASSERT_TRUE(acq.Configure(1, 75, 13, 0));
     EXPECT_EQ(acq.Enable(), TWRC_SUCCESS);
     EXPECT_EQ(acq.Calls(MSG_XFERREADY), 1);
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}
+
+namespace {
+
+struct SProcessUse {
+    uintptr_t nHandleMark = 0;  // a fresh handle's value: the table's lowest free slot
+    size_t nPrivateBytes = 0;   // committed private pages
+};
+
+// Wine reports neither a handle count nor private usage, so both are measured directly: a
+// leaked handle pushes the next free slot up, and a leaked page stays committed.
+SProcessUse ProcessUse()
+{
+    SProcessUse use;
+    if (HANDLE h = CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+        use.nHandleMark = reinterpret_cast<uintptr_t>(h);
+        CloseHandle(h);
+    }
+    MEMORY_BASIC_INFORMATION mbi{};
+    for (const char* p = nullptr; VirtualQuery(p, &mbi, sizeof mbi) == sizeof mbi; p = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize) {
+        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE)
+            use.nPrivateBytes += mbi.RegionSize;
+        if (static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize < p)
+            break;
+    }
+    return use;
+}
+
+}  // namespace
+
+TEST(XferFeeder, TwoHundredPagesKeepHandlesAndPrivateBytesFlat)
+{
+    constexpr int kPages = 200;
+    CAcquisition acq("FeederSheets=200\r\n");
+    ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+    ASSERT_TRUE(acq.Configure(1, 150, 13 /* A6 */, 1));
+    ASSERT_EQ(acq.Enable(), TWRC_SUCCESS);
+    SProcessUse atTwenty;
+    for (int nPage = 1; nPage <= kPages; ++nPage) {
+        TW_HANDLE hDib = nullptr;
+        ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib), TWRC_XFERDONE) << "page " << nPage;
+        ASSERT_NE(hDib, nullptr);
+        GlobalFree(hDib);
+        TW_PENDINGXFERS pending{};
+        ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS) << "page " << nPage;
+        ASSERT_EQ(pending.Count, nPage < kPages ? 1 : 0) << "page " << nPage;
+        if (nPage == 20)
+            atTwenty = ProcessUse();
+        if (nPage == kPages) {
+            const SProcessUse atEnd = ProcessUse();
+            std::printf("handle mark %zu -> %zu, private bytes %zu -> %zu\n", size_t(atTwenty.nHandleMark),
+                        size_t(atEnd.nHandleMark), atTwenty.nPrivateBytes, atEnd.nPrivateBytes);
+            ASSERT_NE(atTwenty.nHandleMark, 0u);
+            ASSERT_GT(atTwenty.nPrivateBytes, 0u);
+            // Handle values step by 4: a few slots of slack, far below one per page.
+            EXPECT_LE(atEnd.nHandleMark, atTwenty.nHandleMark + 4 * 8);
+            // A page is 0.5 MB here: 180 leaked pages, or one leaked buffer per page of even a
+            // few KiB of rows, could not hide in 4 MiB.
+            EXPECT_LE(atEnd.nPrivateBytes, atTwenty.nPrivateBytes + (4u << 20));
+        }
+    }
+    EXPECT_EQ(acq.SimCount("EVENT 3 "), kPages);
     EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
 }
