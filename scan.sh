@@ -13,16 +13,4 @@ bash scripts/install-deps.sh
 cmake -S . -B build/scan -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" -DMVL_TESTS=OFF >/dev/null
 ninja -C build/scan -j"$(nproc)" >/dev/null
 
-prefix="$here/build/scan/wineprefix"
-bash scripts/install-prefix.sh "$prefix" build/scan/bin --persistent-server >/dev/null
-export WINEPREFIX=$prefix WINEDEBUG=-all
-trap 'wineserver -k 2>/dev/null || true' EXIT
-
-# Three sheets in the simulated feeder.
-printf '[Device]\r\nFeederSheets=3\r\nPaperInFeeder=1\r\n' > "$prefix/drive_c/windows/twain_64/MV4200/mvlsim.ini"
-
-mkdir -p out
-rm -f out/page*.png
-# The source's scanning dialog exists, hidden, even without its user interface: it needs a display.
-xvfb-run -a -s "-screen 0 1280x1024x24" wine build/scan/bin/twainscan.exe -d "MV4200 Series TWAIN" --source "ADF Duplex" --mode Color \
-  --resolution 300 --format png --batch="out\\page%d.png" "$@"
+bash examples/main-job.sh build/scan/bin build/scan/wineprefix out "$@"

@@ -10,34 +10,11 @@
 #include "twainscan/Negotiation.h"
 #include "twainscan/ScanJob.h"
 #include "twainscan/ScanOptions.h"
+#include "twainscan/Text.h"
 #include "twainscan/TwainNames.h"
 #include "twainscan/TwainSession.h"
 
 namespace {
-
-std::string Narrow(const wchar_t* psz)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, psz, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, psz, -1, s.data(), n, nullptr, nullptr);
-    return s;
-}
-
-std::wstring Widen(const std::string& s)
-{
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), n);
-    return w;
-}
-
-int Fail(int nStatus, const std::string& sText)
-{
-    fprintf(stderr, "twainscan: %s\n", sText.c_str());
-    return nStatus;
-}
 
 void PrintSource(const TW_IDENTITY& id)
 {

@@ -1,33 +1,35 @@
 #include "twainscan/ScanJob.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "twainscan/ExitStatus.h"
 #include "twainscan/ImageWriter.h"
+#include "twainscan/Text.h"
 #include "twainscan/TwainNames.h"
 #include "twainscan/Transfers.h"
 
 namespace {
 
-std::wstring Widen(const std::string& s)
-{
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), n);
-    return w;
-}
-
-int Fail(int nStatus, const std::string& sText)
-{
-    fprintf(stderr, "twainscan: %s\n", sText.c_str());
-    return nStatus;
-}
-
 std::string ConditionWords(CTwainSession& session)
 {
     return std::string(ConditionCodeText(session.LastCondition())) + " (" +
            ConditionCodeName(session.LastCondition()) + ")";
+}
+
+// Sources may take DAT_IMAGELAYOUT and still scan their paper size (without their dialog the
+// area often goes unused): say so rather than let a whole page pass for the area asked for.
+void WarnIfNotTheAreaAskedFor(const SScanOptions& options, const CRaster& raster)
+{
+    auto pixels = [](double dMm, int nDpi) { return static_cast<int>(dMm / 25.4 * nDpi + 0.5); };
+    const int nSlack = 2;
+    bool bWidthOff = options.dWidth && raster.nXRes > 0 &&
+                     std::abs(raster.nWidth - pixels(*options.dWidth, raster.nXRes)) > nSlack;
+    bool bHeightOff = options.dHeight && raster.nYRes > 0 &&
+                      std::abs(raster.nHeight - pixels(*options.dHeight, raster.nYRes)) > nSlack;
+    if (bWidthOff || bHeightOff)
+        fprintf(stderr, "twainscan: warning: the source scanned %d x %d pixels, not the area asked for with -x and -y\n",
+                raster.nWidth, raster.nHeight);
 }
 
 bool CurrentBool(CTwainSession& session, TW_UINT16 wCap, bool* pValue, TW_UINT16 wMsg = MSG_GETCURRENT)
@@ -125,6 +127,9 @@ int CScanJob::TransferPages()
     TW_UINT16 wPixelType = CurrentUint(m_session, ICAP_PIXELTYPE, TWPT_RGB);
     bool bInvert = wPixelType != TWPT_RGB && CurrentUint(m_session, ICAP_PIXELFLAVOR, TWPF_CHOCOLATE) == TWPF_VANILLA;
     int nWanted = m_options.bBatch ? m_options.nBatchCount.value_or(-1) : 1;
+    // Sources that take CAP_XFERCOUNT but keep feeding stop where the user asked all the same.
+    if (m_options.nCount && *m_options.nCount > 0 && (nWanted < 0 || *m_options.nCount < nWanted))
+        nWanted = *m_options.nCount;
     // Pages come while the source says more are pending; the count bounds a source that never says 0.
     for (int nPage = 0; nPage < 100000; ++nPage) {
         TW_UINT16 wRemaining = 0;
@@ -172,6 +177,7 @@ int CScanJob::TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining)
     *pRemaining = pending.Count;
     result.raster.nXRes = info.XResolution.Whole > 0 ? info.XResolution.Whole : result.raster.nXRes;
     result.raster.nYRes = info.YResolution.Whole > 0 ? info.YResolution.Whole : result.raster.nYRes;
+    WarnIfNotTheAreaAskedFor(m_options, result.raster);
     std::string sFile = OutputName(m_options, nIndex);
     std::string sError;
     if (!WriteImage(result.raster, Widen(sFile), EffectiveFormat(m_options), &sError)) {

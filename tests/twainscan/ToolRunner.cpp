@@ -46,37 +46,70 @@ std::string ReadAll(const fs::path& path)
 
 }  // namespace
 
-SToolRun RunTool(const std::vector<std::wstring>& args, unsigned nMillis)
+CToolProcess::CToolProcess(const std::vector<std::wstring>& args)
 {
-    mvltest::CTempDir dir;
     std::wstring sCmd = Quote(BinDir() + L"\\twainscan.exe");
     for (const std::wstring& arg : args)
         sCmd += L" " + Quote(arg);
-    HANDLE hOut = InheritableFile(dir.Path() / "out.txt");
-    HANDLE hErr = InheritableFile(dir.Path() / "err.txt");
+    m_hOut = InheritableFile(m_dir.Path() / "out.txt");
+    m_hErr = InheritableFile(m_dir.Path() / "err.txt");
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = hOut;
-    si.hStdError = hErr;
-    PROCESS_INFORMATION pi{};
+    si.hStdOutput = m_hOut;
+    si.hStdError = m_hErr;
+    if (!CreateProcessW(nullptr, sCmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &m_pi))
+        m_pi = PROCESS_INFORMATION{};
+}
+
+CToolProcess::~CToolProcess()
+{
+    if (Running()) {
+        TerminateProcess(m_pi.hProcess, 255);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    if (m_pi.hProcess) {
+        CloseHandle(m_pi.hProcess);
+        CloseHandle(m_pi.hThread);
+    }
+    CloseOutputs();
+}
+
+bool CToolProcess::Running() const
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void CToolProcess::CloseOutputs()
+{
+    for (HANDLE* p : {&m_hOut, &m_hErr}) {
+        if (*p != INVALID_HANDLE_VALUE)
+            CloseHandle(*p);
+        *p = INVALID_HANDLE_VALUE;
+    }
+}
+
+SToolRun CToolProcess::Finish(unsigned nMillis)
+{
     SToolRun run;
-    if (CreateProcessW(nullptr, sCmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        if (WaitForSingleObject(pi.hProcess, nMillis) == WAIT_OBJECT_0) {
+    if (m_pi.hProcess) {
+        if (WaitForSingleObject(m_pi.hProcess, nMillis) == WAIT_OBJECT_0) {
             DWORD dwExit = 0;
-            GetExitCodeProcess(pi.hProcess, &dwExit);
+            GetExitCodeProcess(m_pi.hProcess, &dwExit);
             run.nExit = static_cast<int>(dwExit);
         } else {
-            TerminateProcess(pi.hProcess, 255);
-            WaitForSingleObject(pi.hProcess, 5000);
+            TerminateProcess(m_pi.hProcess, 255);
+            WaitForSingleObject(m_pi.hProcess, 5000);
         }
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
     }
-    CloseHandle(hOut);
-    CloseHandle(hErr);
-    run.sOut = ReadAll(dir.Path() / "out.txt");
-    run.sErr = ReadAll(dir.Path() / "err.txt");
+    CloseOutputs();
+    run.sOut = ReadAll(m_dir.Path() / "out.txt");
+    run.sErr = ReadAll(m_dir.Path() / "err.txt");
     return run;
+}
+
+SToolRun RunTool(const std::vector<std::wstring>& args, unsigned nMillis)
+{
+    return CToolProcess(args).Finish(nMillis);
 }

@@ -1,10 +1,24 @@
-# twainscan.exe run as a separate process against the fake source installed per test.
+# twainscan.exe run as a separate process: against a fake source installed per test, and
+# against the real data source with the simulated scanner installed per test.
 mvl_test(twainscan_tool_tests SOURCES
   ToolTests.cpp
   ToolTransferTests.cpp
+  RealSourceTests.cpp
+  RealSourceFailureTests.cpp
+  RealInstall.cpp
   ToolRunner.cpp
+  WicDecode.cpp
   FakeInstall.cpp
   FakePage.cpp
-  LIBS mvl_twainscan_core ole32 windowscodecs uuid
+  LIBS mvl_twainscan_core mvl_sim_core ole32 windowscodecs uuid
 )
 add_dependencies(twainscan_tool_tests twainscan twaindsm mvlfakesource)
+
+# The simulated scanner's page as a file, for scripts that check scanned files.
+add_executable(mvlsimpage SimPageTool.cpp)
+target_link_libraries(mvlsimpage PRIVATE mvl_sim_core mvl_win_defaults)
+
+# The README's main job on this tree's binaries, its pages checked against the simulator.
+add_test(NAME twainscan_main_job
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/main-job-check.sh ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/mainjob)
+set_tests_properties(twainscan_main_job PROPERTIES TIMEOUT 300)

@@ -1,0 +1,161 @@
+// twainscan against the real data source and the simulated scanner: the pixels the tool writes
+// are the simulator's own page, whatever mode, mechanism, format or geometry was asked for.
+#include "tests/twainscan/RealSourceFixture.h"
+#include "tests/twainscan/WicDecode.h"
+
+namespace {
+
+const wchar_t* const kModes[] = {L"Lineart", L"Gray", L"Color"};
+const int kModeBits[] = {1, 8, 24};
+
+}  // namespace
+
+TEST_F(RealToolTest, ListsThisSourceBesideTheInstalledModels)
+{
+    SToolRun run = RunTool({L"-L"});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    EXPECT_TRUE(Contains(run.sOut, "\"" + m_install.Name() + "\" by Morvel Imaging")) << run.sOut;
+    EXPECT_TRUE(Contains(run.sOut, "\"MV4200 Series TWAIN\" by Morvel Imaging")) << run.sOut;
+    EXPECT_TRUE(Contains(run.sOut, "\"MV3300 A3 Series TWAIN\" by Morvel Imaging")) << run.sOut;
+    SToolRun caps = Scan({L"--list-caps"});
+    ASSERT_EQ(EXIT_OK, caps.nExit) << caps.sErr;
+    for (const char* pszCap : {"ICAP_PIXELTYPE(0x0101): ", "ICAP_XRESOLUTION(0x1118): ", "ICAP_SUPPORTEDSIZES(0x1122): ",
+                               "CAP_FEEDERENABLED(0x1002): ", "CAP_DUPLEXENABLED(0x1013): "})
+        EXPECT_TRUE(Contains(caps.sOut, pszCap)) << pszCap << "\n" << caps.sOut;
+    // Listing opens and closes the source without ever starting the device.
+    EXPECT_TRUE(m_install.DeviceParams().empty());
+}
+
+TEST_F(RealToolTest, EachModeGivesTheSimulatorsPage)
+{
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(testing::Message() << "mode " << i);
+        m_install.ClearSimLog();
+        SToolRun run = Scan({L"--source", L"Flatbed", L"--mode", kModes[i], L"--resolution", L"75", L"--format", L"bmp",
+                             L"-o", File("mode.img")});
+        ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+        CRaster raster = ReadBmp(File("mode.img"));
+        EXPECT_EQ(kModeBits[i], raster.nBitsPerPixel);
+        EXPECT_EQ(75, raster.nXRes);
+        SSimScanParams params = LastParams();
+        EXPECT_EQ(75, params.nDpi);
+        EXPECT_EQ(0, params.nSource);
+        EXPECT_TRUE(IsSimPage(raster, params));
+    }
+}
+
+TEST_F(RealToolTest, ThreeTransferMechanismsGiveIdenticalPixels)
+{
+    std::vector<CRaster> pages;
+    for (const wchar_t* pszXfer : {L"native", L"memory", L"file"}) {
+        SCOPED_TRACE(testing::Message() << "xfer " << static_cast<char>(pszXfer[0]));
+        m_install.ClearSimLog();
+        SToolRun run = Scan({L"--mode", L"Color", L"--resolution", L"75", L"--xfer", pszXfer, L"-o", File("x.bmp")});
+        ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+        pages.push_back(ReadBmp(File("x.bmp")));
+        EXPECT_TRUE(IsSimPage(pages.back(), LastParams()));
+    }
+    for (size_t i = 1; i < pages.size(); ++i) {
+        EXPECT_EQ(pages[0].nWidth, pages[i].nWidth);
+        EXPECT_EQ(pages[0].nHeight, pages[i].nHeight);
+        EXPECT_TRUE(pages[0].pixels == pages[i].pixels) << "mechanism " << i;
+    }
+}
+
+TEST_F(RealToolTest, DuplexFeederBatchNumbersFrontsAndBacks)
+{
+    m_install.SetSim("FeederSheets=2\r\nPaperInFeeder=1\r\n");
+    SToolRun run = Scan({L"--source", L"ADF Duplex", L"--mode", L"Gray", L"--resolution", L"75",
+                         L"--batch=" + File("p%02d.bmp"), L"--batch-start", L"5", L"--batch-count", L"3"});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    EXPECT_TRUE(Exists("p05.bmp"));
+    EXPECT_TRUE(Exists("p06.bmp"));
+    EXPECT_TRUE(Exists("p07.bmp"));
+    EXPECT_FALSE(Exists("p08.bmp"));
+    EXPECT_FALSE(Exists("p04.bmp"));
+    SSimScanParams params = LastParams();
+    EXPECT_EQ(3, params.nSource);  // the device's own code for a duplex feeder scan
+    EXPECT_TRUE(IsSimPage(ReadBmp(File("p05.bmp")), params, 1, 0));
+    EXPECT_TRUE(IsSimPage(ReadBmp(File("p06.bmp")), params, 1, 1));
+    EXPECT_TRUE(IsSimPage(ReadBmp(File("p07.bmp")), params, 2, 0));
+    // A simplex feeder run limited to one page of three by --count.
+    m_install.ClearSimLog();
+    run = Scan({L"--source", L"ADF", L"--mode", L"Lineart", L"--resolution", L"75", L"--count", L"1", L"-b",
+                L"--batch=" + File("s%d.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    EXPECT_TRUE(Exists("s1.bmp"));
+    EXPECT_FALSE(Exists("s2.bmp"));
+    EXPECT_EQ(1, LastParams().nSource);
+}
+
+TEST_F(RealToolTest, PaperSizeReachesTheDeviceAndAnUnusedAreaIsReported)
+{
+    SToolRun run = Scan({L"--size", L"A5", L"--mode", L"Gray", L"--resolution", L"75", L"-o", File("a5.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    SSimScanParams a5 = LastParams();
+    // A5 is 148 x 210 mm: about 6992 x 9921 in 1/1200 inch.
+    EXPECT_NEAR(6992, a5.area.nRight - a5.area.nLeft, 60);
+    EXPECT_NEAR(9921, a5.area.nBottom - a5.area.nTop, 60);
+    CRaster page = ReadBmp(File("a5.bmp"));
+    EXPECT_NEAR(437, page.nWidth, 2);
+    EXPECT_NEAR(620, page.nHeight, 2);
+    EXPECT_TRUE(IsSimPage(page, a5));
+
+    // Without its dialog this source takes the scan area and scans its paper size all the same:
+    // the tool writes what came and says that it is not the area asked for.
+    m_install.ClearSimLog();
+    run = Scan({L"--mode", L"Color", L"--resolution", L"150", L"-l", L"20", L"-t", L"30", L"-x", L"60", L"-y", L"40",
+                L"-o", File("area.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    page = ReadBmp(File("area.bmp"));
+    EXPECT_TRUE(IsSimPage(page, LastParams()));
+    EXPECT_TRUE(Contains(run.sErr, "not the area asked for")) << run.sErr;
+    // An area the source does scan (the A5 page at the origin) draws no warning.
+    run = Scan({L"--size", L"A5", L"--mode", L"Gray", L"--resolution", L"75", L"-x", L"148", L"-y", L"210", L"-o",
+                File("a5b.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    EXPECT_FALSE(Contains(run.sErr, "not the area asked for")) << run.sErr;
+}
+
+TEST_F(RealToolTest, LosslessFormatsKeepThePixelsAndJpegStaysClose)
+{
+    SToolRun run = Scan({L"--mode", L"Color", L"--resolution", L"75", L"-o", File("ref.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    CRaster reference = ReadBmp(File("ref.bmp"));
+    ASSERT_TRUE(IsSimPage(reference, LastParams()));
+    for (const char* pszFormat : {"png", "tiff", "jpeg"}) {
+        SCOPED_TRACE(pszFormat);
+        std::string sName = std::string("f.") + pszFormat;
+        std::wstring sFormat(pszFormat, pszFormat + std::char_traits<char>::length(pszFormat));
+        run = Scan({L"--mode", L"Color", L"--resolution", L"75", L"--format", sFormat, L"-o", File(sName.c_str())});
+        ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+        CRaster decoded = DecodeWithWic(File(sName.c_str()), 24);
+        ASSERT_EQ(reference.nWidth, decoded.nWidth);
+        ASSERT_EQ(reference.nHeight, decoded.nHeight);
+        if (std::string(pszFormat) != "jpeg") {
+            EXPECT_TRUE(reference.pixels == decoded.pixels);
+            continue;
+        }
+        double dSum = 0;
+        for (size_t i = 0; i < reference.pixels.size(); ++i)
+            dSum += std::abs(int(reference.pixels[i]) - int(decoded.pixels[i]));
+        EXPECT_LT(dSum / reference.pixels.size(), 8.0);
+    }
+}
+
+TEST_F(RealToolTest, CapabilitiesProgressTraceAndNegotiationOnly)
+{
+    SToolRun dry = Scan({L"-n", L"--cap", L"CAP_AUTOFEED=1", L"--mode", L"Gray", L"--resolution", L"150"});
+    ASSERT_EQ(EXIT_OK, dry.nExit) << dry.sErr;
+    EXPECT_TRUE(m_install.DeviceParams().empty()) << "-n must not scan";
+    SToolRun refused = Scan({L"-n", L"--cap", L"CAP_AUTOSCAN=1"});
+    EXPECT_EQ(EXIT_CAP_REFUSED, refused.nExit) << refused.sErr;
+    EXPECT_TRUE(Contains(refused.sErr, "CAP_AUTOSCAN")) << refused.sErr;
+
+    SToolRun run = Scan({L"-v", L"-p", L"--mode", L"Lineart", L"--resolution", L"75", L"-o", File("v.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    EXPECT_TRUE(Contains(run.sErr, "page 1: ")) << run.sErr;
+    EXPECT_TRUE(Contains(run.sErr + run.sOut, "MSG_OPENDS")) << run.sOut;
+    EXPECT_TRUE(Contains(run.sErr + run.sOut, "MSG_ENABLEDS")) << run.sOut;
+    EXPECT_TRUE(Contains(run.sErr + run.sOut, "MSG_CLOSEDS")) << run.sOut;
+}
