@@ -47,7 +47,7 @@ double PageMean(const uint8_t* pGray, int32_t W, int32_t H)
 {
     std::vector<int64_t> rowSum(H, 0);
     const CDeskewRowKernels k = RowKernels();
-    ForEachRowPart(kEdge, H - kEdge, 256, 0, [&](int, int32_t y0, int32_t y1) {
+    ForEachRowBand(kEdge, H - kEdge, 256, 0, [&](int, int32_t y0, int32_t y1) {
         for (int32_t y = y0; y < y1; ++y) rowSum[y] = k.pRowSum(pGray + static_cast<size_t>(W) * y, kEdge, W - kEdge);
     });
     double dTotal = 0;
@@ -71,22 +71,16 @@ void CountDark(const uint8_t* pGray, int32_t W, int32_t H, int32_t nThreshold, C
     const uint8_t level = static_cast<uint8_t>(std::clamp(nThreshold, -1, 255));
     const bool bNone = nThreshold < 0;
     const CDeskewRowKernels kernels = RowKernels();
-    const int nUsed = ForEachRowPart(kEdge, H - kEdge, 256, cols.size(), [&](int k, int32_t y0, int32_t y1) {
+    // Bands of 255 rows: each band's byte counters are emptied into the part's totals at its end.
+    const int nUsed = ForEachRowBand(kEdge, H - kEdge, 255, cols.size(), [&](int k, int32_t y0, int32_t y1) {
         int32_t* col = cols[k].data();
-        std::vector<uint8_t>& counts = bytes[k];
-        auto flush = [&] {
-            for (int32_t x = 0; x < W; ++x) col[x] += counts[x];
-            std::fill(counts.begin(), counts.end(), uint8_t(0));
-        };
-        int32_t nPending = 0;
-        for (int32_t y = y0; y < y1 && !bNone; ++y) {
-            dark.row[y] = kernels.pDarkRow(pGray + static_cast<size_t>(W) * y, kEdge, W - kEdge, level, counts.data());
-            if (++nPending == 255) {
-                flush();
-                nPending = 0;
-            }
+        uint8_t* counts = bytes[k].data();
+        for (int32_t y = y0; y < y1 && !bNone; ++y)
+            dark.row[y] = kernels.pDarkRow(pGray + static_cast<size_t>(W) * y, kEdge, W - kEdge, level, counts);
+        for (int32_t x = 0; x < W; ++x) {
+            col[x] += counts[x];
+            counts[x] = 0;
         }
-        flush();
     });
     dark.col.assign(W, 0);
     for (int k = 0; k < nUsed; ++k)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <thread>
@@ -40,4 +41,22 @@ int ForEachRowPart(int32_t nBegin, int32_t nEnd, int32_t nMinRows, size_t nMaxPa
     const int32_t nFirst = nBegin + static_cast<int32_t>(int64_t(nRows) * nLastPart / nParts);
     fn(nLastPart, nFirst, nEnd);
     return nStarted;
+}
+
+// Like ForEachRowPart, but the rows go out in bands of nBandRows, one band at a time to whichever
+// thread is free: fn(nPart, nFirst, nLast) may run several times per part, in no fixed order.
+// A thread the machine holds back then leaves its share to the others.
+template <typename Fn>
+int ForEachRowBand(int32_t nBegin, int32_t nEnd, int32_t nBandRows, size_t nMaxParts, Fn&& fn)
+{
+    const int32_t nRows = std::max<int32_t>(0, nEnd - nBegin);
+    const int32_t nBand = std::max<int32_t>(1, nBandRows);
+    const int32_t nBands = static_cast<int32_t>((int64_t(nRows) + nBand - 1) / nBand);
+    std::atomic<int32_t> nNext{0};
+    return ForEachRowPart(0, nBands, 1, nMaxParts, [&](int k, int32_t, int32_t) {
+        for (int32_t b = nNext++; b < nBands; b = nNext++) {
+            const int32_t nFirst = nBegin + b * nBand;
+            fn(k, nFirst, static_cast<int32_t>(std::min<int64_t>(nEnd, int64_t(nFirst) + nBand)));
+        }
+    });
 }

@@ -8,6 +8,7 @@
 #include "profile/Trace.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 
@@ -68,11 +69,19 @@ std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateP
     const CRotateGeometry g{pSrc, out.data(), W, H, ch, uint8_t(page.PixelType() == 0 ? 1 : 255), c, s};
     // The vector version indexes the page with 32-bit offsets.
     const bool bAvx2 = HasAvx2() && int64_t(W) * H * ch < (int64_t(1) << 31) - 64;
-    ForEachRowPart(0, H, 64, 0, [&](int, int32_t i0, int32_t i1) {
-        if (bAvx2)
-            RotateRowsAvx2(g, i0, i1);
-        else
-            RotateRowsPlain(g, i0, i1);
+    // Bands of rows handed out one at a time, so that a thread the machine holds back leaves
+    // its share to the others instead of everyone waiting for it.
+    constexpr int32_t kBandRows = 128;
+    const int32_t nBands = (H + kBandRows - 1) / kBandRows;
+    std::atomic<int32_t> nNext{0};
+    ForEachRowPart(0, nBands, 1, 0, [&](int, int32_t, int32_t) {
+        for (int32_t b = nNext++; b < nBands; b = nNext++) {
+            const int32_t i0 = b * kBandRows, i1 = std::min(H, i0 + kBandRows);
+            if (bAvx2)
+                RotateRowsAvx2(g, i0, i1);
+            else
+                RotateRowsPlain(g, i0, i1);
+        }
     });
     if (page.PixelType() == 0) {
         std::vector<uint8_t> packed;

@@ -182,8 +182,12 @@ class CRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) m_times[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+        for (const Run& r : runs) {
+            if (r.run_type == Run::RT_Iteration)
+                m_times[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+            else if (r.aggregate_name == "median")  // all there is with --benchmark_report_aggregates_only
+                m_medians[r.run_name.str()] = r.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     void PrintRatios() const
@@ -199,14 +203,19 @@ private:
     void Ratio(const char* szWhat, const std::string& a, const std::string& b, double dTarget) const
     {
         for (const char* dpi : {"300", "600"}) {
-            const auto ia = m_times.find(a + "/" + dpi + "/real_time"), ib = m_times.find(b + "/" + dpi + "/real_time");
-            if (ia == m_times.end() || ib == m_times.end())
+            const std::string ka = a + "/" + dpi + "/real_time", kb = b + "/" + dpi + "/real_time";
+            const auto ia = m_times.find(ka), ib = m_times.find(kb);
+            if (ia != m_times.end() && ib != m_times.end()) {
+                // Medians over the repetitions: on a shared machine single runs swing by half.
+                std::printf("%-32s %s dpi: %6.2fx (target %.1fx; medians of %zu and %zu runs, spread %.2fx to %.2fx)\n",
+                            szWhat, dpi, Median(ia->second) / Median(ib->second), dTarget, ia->second.size(),
+                            ib->second.size(), Lowest(ia->second) / Highest(ib->second),
+                            Highest(ia->second) / Lowest(ib->second));
                 continue;
-            // Medians over the repetitions: on a shared machine single runs swing by half.
-            std::printf("%-32s %s dpi: %6.2fx (target %.1fx; medians of %zu and %zu runs, spread %.2fx to %.2fx)\n",
-                        szWhat, dpi, Median(ia->second) / Median(ib->second), dTarget, ia->second.size(),
-                        ib->second.size(), Lowest(ia->second) / Highest(ib->second),
-                        Highest(ia->second) / Lowest(ib->second));
+            }
+            const auto ma = m_medians.find(ka), mb = m_medians.find(kb);
+            if (ma != m_medians.end() && mb != m_medians.end())
+                std::printf("%-32s %s dpi: %6.2fx (target %.1fx; medians)\n", szWhat, dpi, ma->second / mb->second, dTarget);
         }
     }
     static double Median(std::vector<double> v)
@@ -218,6 +227,7 @@ private:
     static double Lowest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
     static double Highest(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
     std::map<std::string, std::vector<double>> m_times;  // wall time of every repetition
+    std::map<std::string, double> m_medians;             // when only the aggregates are reported
 };
 
 }  // namespace
