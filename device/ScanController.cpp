@@ -1,5 +1,6 @@
 #include "device/ScanController.h"
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
+#include "transfer/MsgImageLayout.h"
 #include "transfer/ScanProgress.h"
 #include "transfer/ScanThread.h"
 #include "transfer/SessionLink.h"
@@ -222,6 +224,22 @@ int CScanController::OnBnClickedScan()
 
 SInchRect CScanController::ScanArea() const
 {
+    // Without the dialog the application's frame is the area, kept on the platen: a frame
+    // reaching past it would ask the device for lines it does not have.
+    if (SessionNoUI()) {
+        if (std::optional<SInchRect> frame = ApplicationFrame()) {
+            const SProductFlags flags = CurrentProductFlags();
+            const double dMaxW = MaxScanWidthInches(flags), dMaxH = MaxScanHeightInches(flags);
+            const double dLeft = std::clamp(frame->dLeft, 0.0, dMaxW), dTop = std::clamp(frame->dTop, 0.0, dMaxH);
+            const double dRight = std::clamp(frame->dRight, 0.0, dMaxW);
+            const double dBottom = std::clamp(frame->dBottom, 0.0, dMaxH);
+            if (dRight > dLeft && dBottom > dTop) {
+                SPreviewArea area{static_cast<float>(dLeft), static_cast<float>(dTop),
+                                  static_cast<float>(dRight - dLeft), static_cast<float>(dBottom - dTop), false};
+                return GetScanRangeFromPreview(area, flags);
+            }
+        }
+    }
     SAreaInches a = PaperAreaInches(ProcessPaperLists(), m_record.nSource, m_record.nPaperIndex);
     SPreviewArea area{a.fX, a.fY, a.fWidth, a.fHeight, false};
     return GetScanRangeFromPreview(area, CurrentProductFlags());

@@ -14,6 +14,14 @@ SLayoutFrame g_layoutFrame;
 
 }  // namespace
 
+std::optional<SInchRect> ApplicationFrame()
+{
+    const SLayoutFrame f = g_layoutFrame;
+    if (!f.bSet || !(f.dRight > f.dLeft) || !(f.dBottom > f.dTop))
+        return std::nullopt;
+    return SInchRect{f.dLeft, f.dTop, f.dRight, f.dBottom};
+}
+
 TW_UINT16 CMsgImageLayout::Handle(_MsgInfo* pInfo)
 {
     auto* pLayout = static_cast<TW_IMAGELAYOUT*>(pInfo->pData);

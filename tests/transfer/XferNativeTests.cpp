@@ -133,3 +133,53 @@ TEST(XferNative, PageEndingEarlyKeepsTheRowsRead)
     EXPECT_TRUE(acq.Src().Trace().Contains("DevMon_ReadScanData return ScanDrv_STATUS_EOF"));
     EXPECT_TRUE(acq.Src().Trace().Contains("not equal height(50)"));
 }
+
+namespace {
+
+TW_FIX32 Fix(double d)
+{
+    TW_INT32 n = static_cast<TW_INT32>(d * 65536.0 + 0.5);
+    return TW_FIX32{static_cast<TW_INT16>(n >> 16), static_cast<TW_UINT16>(n & 0xFFFF)};
+}
+
+}  // namespace
+
+TEST(XferNative, ApplicationFrameIsTheScanAreaKeptOnThePlaten)
+{
+    struct SCase {
+        double l, t, r, b;
+        int nWidth, nHeight, nLeft1200, nTop1200;
+    };
+    // A frame inside the platen; one reaching past it (cut to 8.503937 x 11.692913 in); an
+    // empty one, which leaves the A6 paper in charge (105 x 148 mm).
+    const SCase cases[] = {
+        {1.0, 1.0, 3.0, 2.5, 150, 113, 1200, 1200},
+        {-1.0, 0.5, 20.0, 30.0, 638, 840, 0, 600},
+        {2.0, 2.0, 2.0, 5.0, 311, 438, 0, 0},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "frame " << c.l << " " << c.t << " " << c.r << " " << c.b);
+        CAcquisition acq;
+        ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
+        ASSERT_TRUE(acq.Configure(1, 75, 13, 0));
+        TW_IMAGELAYOUT layout{};
+        layout.Frame = {Fix(c.l), Fix(c.t), Fix(c.r), Fix(c.b)};
+        if (c.l < 0)
+            layout.Frame.Left = TW_FIX32{-1, 0};
+        ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, &layout), TWRC_SUCCESS);
+        ASSERT_EQ(acq.Enable(), TWRC_SUCCESS);
+        TW_IMAGEINFO info{};
+        ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+        EXPECT_EQ(info.ImageWidth, c.nWidth);
+        EXPECT_EQ(info.ImageLength, c.nHeight);
+        TW_HANDLE hDib = nullptr;
+        ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib), TWRC_XFERDONE);
+        std::unique_ptr<void, SGlobalFree> owner(hDib);
+        SDeviceParams dev = acq.LastDeviceParams();
+        EXPECT_EQ(dev.area.nLeft, c.nLeft1200);
+        EXPECT_EQ(dev.area.nTop, c.nTop1200);
+        EXPECT_TRUE(DibMatches(static_cast<const uint8_t*>(GlobalLock(hDib)), ExpectedPage(dev), 8));
+        GlobalUnlock(hDib);
+        EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+    }
+}
