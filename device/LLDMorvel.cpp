@@ -110,6 +110,15 @@ int CLLDMorvel::DevMon_Load()
     return 1;
 }
 
+void CLLDMorvel::AbandonAtUnload()
+{
+    // The loader lock is held now; closing would wait for the library's own threads, which
+    // cannot end while it is held. The library's unload is left to stop its device.
+    m_hDevice = nullptr;
+    m_fn = SFunctions{};
+    m_module.reset();
+}
+
 int CLLDMorvel::DevMon_Unload()
 {
     if (m_hDevice)

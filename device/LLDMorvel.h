@@ -53,6 +53,9 @@ public:
 
     bool IsLoaded() const { return m_module != nullptr; }
     bool IsOpen() const { return m_hDevice != nullptr; }
+    // While the data source itself is being unloaded: a device still open is forgotten, not
+    // closed, and the library is released without being called.
+    void AbandonAtUnload();
     int32_t ReadBufferSize() const { return m_nReadBufferSize; }
     const unsigned char* ReadBuffer() const { return m_readBuffer.empty() ? nullptr : m_readBuffer.data(); }
     // The full path DevMon_Load uses.

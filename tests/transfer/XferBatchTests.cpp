@@ -248,3 +248,19 @@ TEST(XferFeeder, TwoHundredPagesKeepHandlesAndPrivateBytesFlat)
     EXPECT_EQ(acq.SimCount("EVENT 3 "), kPages);
     EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
 }
+
+TEST(XferFeeder, SourceUnloadedMidBatchDoesNotCallTheDeviceLibrary)
+{
+    // An application that frees the source with a job still open: the unload must not wait on
+    // the device library under the loader lock, so it does not call it at all.
+    std::unique_ptr<CAcquisition> pAcq = std::make_unique<CAcquisition>("FeederSheets=3\r\n");
+    ASSERT_TRUE(StartFeeder(*pAcq));
+    EXPECT_TRUE(GreyPageIs(*pAcq, 1, 0));
+    const int nCallsBefore = pAcq->SimCount("CALL ");
+    const std::vector<std::string> before = pAcq->SimLog();
+    pAcq->Src().Unload();
+    const std::vector<std::string> after = pAcq->SimLog();
+    for (size_t i = before.size(); i < after.size(); ++i)
+        EXPECT_EQ(after[i].find("CALL "), std::string::npos) << after[i];
+    EXPECT_GT(nCallsBefore, 0);
+}
