@@ -105,7 +105,7 @@ TEST_F(RealToolTest, UnwritableOutputIsAnOutputError)
     EXPECT_TRUE(Contains(run.sErr, "cannot write")) << run.sErr;
 }
 
-TEST_F(RealToolTest, ScanningDialogClosedIsCancelled)
+TEST_F(RealToolTest, ScanningDialogHoldsTheSourceUntilClosedAndThenIsCancelled)
 {
     CToolProcess tool({L"-d", Name(), L"--ui", L"--resolution", L"75", L"-o", File("ui.bmp")});
     ASSERT_TRUE(tool.Started());
@@ -115,6 +115,10 @@ TEST_F(RealToolTest, ScanningDialogClosedIsCancelled)
         hDialog = FindVisibleScanDialog(tool.ProcessId());
     }
     ASSERT_NE(nullptr, hDialog) << tool.Finish(0).sErr;
+    // While that process has the source enabled, a second application cannot open it.
+    SToolRun second = Scan({L"-n"});
+    EXPECT_EQ(EXIT_OPEN_REFUSED, second.nExit) << second.sErr;
+    EXPECT_TRUE(Contains(second.sErr, "refused to open")) << second.sErr;
     // The user presses the dialog's Close button.
     HWND hClose = GetDlgItem(hDialog, IDCANCEL);
     ASSERT_NE(nullptr, hClose);
