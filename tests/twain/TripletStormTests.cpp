@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <random>
@@ -132,13 +133,18 @@ TEST(TripletStorm, StatesThreeAndFourSurviveRandomTriplets)
     EXPECT_LT(static_cast<long long>(after.nPrivateBytes) - static_cast<long long>(before.nPrivateBytes), 256 * 1024);
     // Thousands of replies are answered: even a few left behind show here. A rare path may still
     // make its lazily created object (the loader's own bookkeeping when the feeder probe loads the
-    // device library, for one) in the first round, so the heap is judged on a further round, in
-    // which a real leak grows again.
-    SUsage steadyBefore = Usage();
-    round(kSteps);
-    SUsage steadyAfter = Usage();
-    std::cout << "second round: heap bytes " << steadyBefore.nHeapBytes << " -> " << steadyAfter.nHeapBytes << std::endl;
-    EXPECT_LT(static_cast<long long>(steadyAfter.nHeapBytes) - static_cast<long long>(steadyBefore.nHeapBytes), 64);
+    // device library, for one) the first time a seed reaches it, in any round; a real leak grows
+    // again in the next round, so the heap is judged on two further rounds.
+    long long nGrowth[2] = {};
+    for (long long& nBytes : nGrowth) {
+        SUsage steadyBefore = Usage();
+        round(kSteps);
+        SUsage steadyAfter = Usage();
+        nBytes = static_cast<long long>(steadyAfter.nHeapBytes) - static_cast<long long>(steadyBefore.nHeapBytes);
+        std::cout << "further round: heap bytes " << steadyBefore.nHeapBytes << " -> " << steadyAfter.nHeapBytes
+                  << std::endl;
+    }
+    EXPECT_LT(std::min(nGrowth[0], nGrowth[1]), 64) << "the heap grew in both further rounds";
     EXPECT_GT(storm.ByReturnCode().count(TWRC_SUCCESS), 0u);
 }
 
