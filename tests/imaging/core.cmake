@@ -9,4 +9,5 @@ mvl_test(imaging_core_tests PORTABLE
     ${CMAKE_CURRENT_LIST_DIR}/DeskewTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RotateTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/OracleEqualityTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KernelVersionsTest.cpp
   LIBS mvl_imaging_core mvl_trace)
