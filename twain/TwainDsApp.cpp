@@ -13,6 +13,7 @@
 #include "twain/FakeUI.h"
 #include "twain/ScannerTemplate.h"
 #include "twain/TripletTrace.h"
+#include "ui/ScanDialogsSetup.h"
 
 CTwainDsApp theApp;
 HINSTANCE g_hInstance = nullptr;
@@ -46,7 +47,10 @@ BOOL CTwainDsApp::InitInstance()
     // CAP_FEEDERLOADED asks the device itself, through the scan controller's probe.
     SCapabilityHooks hooks;
     hooks.pfnFeederLoaded = []() -> BOOL { return ProbePaperInFeeder() > 0; };
+    hooks.pfnShowMergeScanDialog = &ShowMergeScanDialog;
     SetCapabilityHooks(hooks);
+    // Scans show their progress and their messages in the source's own dialogs.
+    InstallScanDialogs();
     return m_pDS != nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "device/LLDGlobal.h"
+#include "device/LLDState.h"
 #include "device/ScanController.h"
 #include "device/ScanMessages.h"
 #include "profile/Language.h"
@@ -15,7 +16,9 @@
 #include "transfer/TransferFlags.h"
 #include "transfer/ScanProgress.h"
 #include "twain/UIImp.h"
+#include "ui/MainUIDialog.h"
 #include "ui/ManualDuplexDlg.h"
+#include "ui/MergeScanDlg.h"
 #include "ui/MessageDialogs.h"
 #include "ui/ScanProgressDlg.h"
 
@@ -101,6 +104,23 @@ void RunManualDuplexDialog(HWND hOwner)
     });
     s_dlg.SetCancelScan([] { g_LLD.DevMon_CancelScan(); });
     s_dlg.Run(OwnerOnThisThread(hOwner));
+}
+
+int ShowMergeScanDialog()
+{
+    HWND hScanDlg = SessionDialogWindow();
+    if (!hScanDlg || ScanErrorReported() || gbcancel)
+        return -1;
+    CScopedUILanguage lang;
+    static CDlg_MergeScan s_dlg(nullptr);
+    s_dlg.SetResourceModule(lang.Module());
+    s_dlg.ClearErrorMark();
+    INT_PTR nResult = s_dlg.DoModal(OwnerOnThisThread(hScanDlg));
+    if (nResult == IDOK)
+        ::PostMessageW(hScanDlg, WM_COMMAND, MAKEWPARAM(CMainUIDialog::IDC_SCAN, BN_CLICKED), 0);
+    else
+        s_dlg.Reset();
+    return static_cast<int>(nResult);
 }
 
 void InstallScanDialogs()

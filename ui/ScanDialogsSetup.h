@@ -16,3 +16,9 @@ INT_PTR ShowErrorText(const std::wstring& sText, HWND hParent);
 
 // The manual-duplex dialog, modal until the device ends the wait (0x568).
 void RunManualDuplexDialog(HWND hOwner);
+
+// The capability handler's merge question (CAP_SHOW_MERGE_SCAN_DIALOG_FLAG in file-output
+// mode): with the scanning dialog present, no error reported and no cancel, asks whether the
+// next page is merged; Continue posts the Scan button's command to the scanning dialog, Finish
+// resets the count. The dialog's result, or -1 when it was not shown.
+int ShowMergeScanDialog();
