@@ -17,12 +17,6 @@ bool IsDialogClass(HWND hWnd)
     return ::GetClassNameW(hWnd, szClass, 16) > 0 && wcscmp(szClass, L"#32770") == 0;
 }
 
-BOOL CALLBACK CollectTopLevel(HWND hWnd, LPARAM lParam)
-{
-    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
-    return TRUE;
-}
-
 BOOL CALLBACK CollectChildText(HWND hWnd, LPARAM lParam)
 {
     reinterpret_cast<std::vector<std::wstring>*>(lParam)->push_back(WindowTextOf(hWnd));
@@ -145,8 +139,12 @@ bool CMessageDialogWatcher::Known(HWND hWnd) const
 
 void CMessageDialogWatcher::Scan()
 {
+    // Dialog-class windows only: the watcher stays clear of every other window (a source
+    // being unloaded destroys its own while holding the loader lock).
     std::vector<HWND> windows;
-    ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&windows));
+    for (HWND hWnd = ::FindWindowExW(nullptr, nullptr, L"#32770", nullptr); hWnd;
+         hWnd = ::FindWindowExW(nullptr, hWnd, L"#32770", nullptr))
+        windows.push_back(hWnd);
     std::vector<HWND> open;
     for (HWND hWnd : windows) {
         if (!::IsWindowVisible(hWnd))

@@ -21,7 +21,11 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     // Message dialogs of the source (in this process or a child) are recorded and clicked
     // away, so that no test hangs on a modal dialog nobody answers.
-    mvltest::MessageDialogs().Start();
+    // MVL_NO_DIALOG_WATCHER=1 leaves the desktop alone (to tell a hang of one's own apart).
+    wchar_t szOff[4] = {};
+    bool bWatch = GetEnvironmentVariableW(L"MVL_NO_DIALOG_WATCHER", szOff, 4) == 0;
+    if (bWatch)
+        mvltest::MessageDialogs().Start();
     int nResult = RUN_ALL_TESTS();
     mvltest::MessageDialogs().Stop();
     return nResult;
