@@ -382,6 +382,10 @@ int CScanController::SetScanParam(bool bGeometry)
                                                 p.nBottom, p.nThreshold, p.nSource);
         if (nStatus != DEVMON_STATUS_OK)
             TraceA("*** SetScanParam DevMon_SetScanParameter failed");
+        else {
+            m_nPageWidth = m_nWidth;
+            m_nPageHeight = m_nHeight;
+        }
     }
     if (nStatus == DEVMON_STATUS_OK) {
         m_nRowsTransferred = 0;

@@ -44,6 +44,13 @@ public:
         m_nWidth = nWidth;
         m_nHeight = nHeight;
     }
+    // The next sheet of a feeder job is as large as the page the device was set up for, even
+    // when the last one ended early or was cropped.
+    void RestorePageSize()
+    {
+        if (m_nPageWidth && m_nPageHeight)
+            SetSize(m_nPageWidth, m_nPageHeight);
+    }
     // The size the transfers report: swapped for a quarter-turn rotation setting.
     uint32_t EffectiveWidth() const { return QuarterTurn() ? m_nHeight : m_nWidth; }
     uint32_t EffectiveHeight() const { return QuarterTurn() ? m_nWidth : m_nHeight; }
@@ -93,6 +100,9 @@ private:
     SScanParamRecord m_record{};
     uint32_t m_nWidth = 0;
     uint32_t m_nHeight = 0;
+    // The page size the device was last given with the scan geometry.
+    uint32_t m_nPageWidth = 0;
+    uint32_t m_nPageHeight = 0;
     uint32_t m_nRowsTransferred = 0;
     bool m_bBusy = false;
     int m_nJobStartRotation = 0;

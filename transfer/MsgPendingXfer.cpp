@@ -103,10 +103,11 @@ bool ArmNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool& bFailed)
             bFailed = true;
             return false;
         }
-        if (g_bAutoCrop || g_bAutoDeskew) {
-            ctl.SetSize(static_cast<uint32_t>(g_nScannedWidth.load()), static_cast<uint32_t>(g_nScannedHeight.load()));
+        // The device's page size, not the last page's: a page that ended early or was cropped
+        // must not shorten the sheets after it (their unread rows would hold up the device).
+        ctl.RestorePageSize();
+        if (g_bAutoCrop || g_bAutoDeskew)
             MsgLib_StartScan(ctl);
-        }
         return true;
     }
     pPending->Count = 0;

@@ -19,7 +19,8 @@ namespace {
 uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 // A grey page by native transfer, compared with what the simulator rendered for it.
-::testing::AssertionResult GreyPageIs(CAcquisition& acq, int nSheet, int nSide)
+// nRows: the rows the page keeps when the device ends it early (0: all of them).
+::testing::AssertionResult GreyPageIs(CAcquisition& acq, int nSheet, int nSide, size_t nRows = 0)
 {
     TW_HANDLE hDib = nullptr;
     TW_UINT16 rc = acq.Src().Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib);
@@ -27,6 +28,8 @@ uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32
         return ::testing::AssertionFailure() << "native transfer returned " << rc;
     const auto* pDib = static_cast<const uint8_t*>(GlobalLock(hDib));
     auto rows = ExpectedPage(acq.LastDeviceParams(), nSheet, nSide);
+    if (nRows && nRows < rows.size())
+        rows.resize(nRows);
     const uint32_t nWidth = Get32(pDib + 4), nHeight = Get32(pDib + 8), nStride = (nWidth + 3) / 4 * 4;
     bool bSame = nHeight == rows.size() && !rows.empty() && rows[0].size() == nWidth;
     for (uint32_t y = 0; y < nHeight && bSame; ++y)
@@ -81,6 +84,24 @@ TEST(XferFeeder, CancelWhileTheThirdPageIsReadEndsTheBatchAfterItWithNothingLost
         EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
     }
     EXPECT_EQ(SpoolFileCount(), nSpools);
+}
+
+TEST(XferFeeder, PagesEndingEarlyDoNotShortenOrHoldUpTheSheetsAfterThem)
+{
+    // Were the next sheet read only as far as the short page before it, its unread rows would
+    // keep the device from the sheet after, and the batch would wait for the deadline.
+    mvltest::CScopedEnv deadline(L"mvlTWAINseamNextPageMs", L"8000");
+    CAcquisition acq("FeederSheets=3\r\n", "EofAtLine=20\r\n");
+    ASSERT_TRUE(StartFeeder(acq));
+    for (int nPage = 1; nPage <= 3; ++nPage) {
+        SCOPED_TRACE(testing::Message() << "page " << nPage);
+        EXPECT_TRUE(GreyPageIs(acq, nPage, 0, 20));
+        TW_PENDINGXFERS pending{};
+        ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+        EXPECT_EQ(pending.Count, nPage < 3 ? 1 : 0);
+    }
+    EXPECT_FALSE(acq.Src().Trace().Contains("get next page TIMEOUT"));
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
 }
 
 TEST(XferFeeder, NextPageThatNeverComesFailsAtTheDeadline)
