@@ -1,5 +1,7 @@
 #include "ui/MainUIDialog.h"
 
+#include "profile/Language.h"
+#include "profile/Trace.h"
 #include "twain/DsProxy.h"
 #include "ui/DialogClass.h"
 #include "ui/MessageHook.h"
@@ -7,9 +9,23 @@
 CMainUIDialog::CMainUIDialog(UINT nIdTemplate, HINSTANCE hResModule, CDsProxy* pProxy)
     : CDialog(nIdTemplate, hResModule), m_pProxy(pProxy)
 {
+    LoadLanguageLibrary();
     // May be null when the class exists already (registered by someone who still holds it
     // under another module handle); the templates then find that one.
-    m_pClass = CDialogClassCopy::Acquire(kMainUIClassName, hResModule);
+    m_pClass = CDialogClassCopy::Acquire(kMainUIClassName, ResourceModule());
+}
+
+void CMainUIDialog::LoadLanguageLibrary()
+{
+    wchar_t szCode[kLanguageCodeChars] = {};
+    SelectLanguage(szCode);
+    const std::wstring sPath = ResourceLibraryPath(szCode);
+    TraceW(L"%ls", sPath.c_str());
+    m_lang.emplace(sPath);
+    if (m_lang->Loaded())
+        SetResourceModule(m_lang->Module());
+    else
+        m_lang.reset();
 }
 
 CMainUIDialog::~CMainUIDialog()

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
+#include "profile/Resources.h"
 #include "ui/Dialog.h"
 
 class CDsProxy;
@@ -21,7 +23,8 @@ public:
     static constexpr UINT IDD_FILE_OUTPUT = 1004;
     static constexpr UINT IDC_SCAN = 20006;
 
-    // hResModule: the module the templates, strings and bitmaps come from.
+    // Templates, strings and bitmaps come from the language library of the user's language;
+    // hResModule (the source's own fallback templates) only when that library is missing.
     CMainUIDialog(UINT nIdTemplate, HINSTANCE hResModule, CDsProxy* pProxy);
     ~CMainUIDialog() override;
 
@@ -49,7 +52,11 @@ private:
     // dialog's own pre-translation through the hook.
     void OnHookedMessage(MSG& msg, bool bRemoved);
 
+    void LoadLanguageLibrary();
+
     CDsProxy* m_pProxy;
+    // Declared before the class copy: the library it was registered for outlives it.
+    std::optional<CLangResource> m_lang;
     std::shared_ptr<CDialogClassCopy> m_pClass;
     std::unique_ptr<CGetMessageHook> m_pHook;
     BOOL m_bScanning = FALSE;

@@ -18,6 +18,19 @@ int CMainUIDialog::StartScanWithoutUI()
     return 1;
 }
 
+// Nor is a language library: the dialog falls back to the templates linked in here.
+void SelectLanguage(wchar_t* pszCode)
+{
+    if (pszCode)
+        *pszCode = L'\0';
+}
+std::wstring ResourceLibraryPath(const std::wstring&)
+{
+    return L"";
+}
+CLangResource::CLangResource(const std::wstring&) {}
+CLangResource::~CLangResource() = default;
+
 namespace {
 
 class CFakeProxy : public CDsProxy {
