@@ -174,6 +174,10 @@ void CScanController::OnDeviceEvent(int nEvent)
     default:
         break;
     }
+    // What the transfer side will read: the page count with its job-end mark, and the last
+    // state signalled.
+    TRACE_TEST("myScanCallBack: event %d, g_nDevicePages %d, m_devState %d", nEvent,
+               static_cast<int>(g_nDevicePages), GetDevState());
 }
 
 // ---- The controller -----------------------------------------------------------------------

@@ -104,6 +104,29 @@ TEST(XferFeeder, PagesEndingEarlyDoNotShortenOrHoldUpTheSheetsAfterThem)
     EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
 }
 
+TEST(XferFeeder, DeviceEventsCountPagesMarkTheJobEndAndSignalEveryPageButTheFirst)
+{
+    mvltest::CScopedEnv testTrace(L"mvlTWAINtest", L"1");
+    CAcquisition acq("FeederSheets=3\r\n");
+    ASSERT_TRUE(StartFeeder(acq));
+    for (int nPage = 1; nPage <= 3; ++nPage) {
+        SCOPED_TRACE(testing::Message() << "page " << nPage);
+        EXPECT_TRUE(GreyPageIs(acq, nPage, 0));
+        TW_PENDINGXFERS pending{};
+        ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+        EXPECT_EQ(pending.Count, nPage < 3 ? 1 : 0);
+    }
+    const auto& trace = acq.Src().Trace();
+    // The first page is already being read when it ends: no signal for it.
+    EXPECT_TRUE(trace.Contains("event 3, g_nDevicePages 1, m_devState 1"));
+    EXPECT_FALSE(trace.Contains("event 3, g_nDevicePages 1, m_devState 2"));
+    EXPECT_TRUE(trace.Contains("event 3, g_nDevicePages 2, m_devState 2"));
+    EXPECT_TRUE(trace.Contains("event 3, g_nDevicePages 3, m_devState 2"));
+    // Three page events, then the job end: 10003.
+    EXPECT_TRUE(trace.Contains("event 9, g_nDevicePages 10003, m_devState 7"));
+    EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+}
+
 TEST(XferFeeder, NextPageThatNeverComesFailsAtTheDeadline)
 {
     mvltest::CScopedEnv deadline(L"mvlTWAINseamNextPageMs", L"1500");
