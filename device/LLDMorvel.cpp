@@ -113,7 +113,16 @@ int CLLDMorvel::DevMon_Load()
 void CLLDMorvel::AbandonAtUnload()
 {
     // The loader lock is held now; closing would wait for the library's own threads, which
-    // cannot end while it is held. The library's unload is left to stop its device.
+    // cannot end while it is held. With a device still open those threads still run the
+    // library's code, so it stays mapped, and they must not call back into this library once
+    // it is gone: only the callback is taken away.
+    if (m_hDevice && m_module) {
+        if (auto pfn = m_fn.pfnSetCallBackFun) {
+            ScanDrvHandle h = m_hDevice;
+            Guarded([&] { return pfn(h, nullptr, nullptr); });
+        }
+        static_cast<void>(m_module.release());
+    }
     m_hDevice = nullptr;
     m_fn = SFunctions{};
     m_module.reset();

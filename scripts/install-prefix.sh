@@ -28,6 +28,9 @@ fi
 wineboot </dev/null >/dev/null 2>&1 || true
 # and let a first program run end to end, so the first test does not pay for what is left of the start.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# A program that crashes prints its backtrace and ends: Wine's crash dialog would wait for a
+# click nobody gives on a headless run.
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
 
 windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.

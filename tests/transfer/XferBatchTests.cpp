@@ -296,15 +296,19 @@ TEST(XferFeeder, TwoHundredPagesKeepHandlesAndPrivateBytesFlat)
 TEST(XferFeeder, SourceUnloadedMidBatchDoesNotCallTheDeviceLibrary)
 {
     // An application that frees the source with a job still open: the unload must not wait on
-    // the device library under the loader lock, so it does not call it at all.
+    // the device library under the loader lock, so it only takes its callback away; the
+    // library stays loaded, since its scanning thread goes on (freeing it, or a callback into
+    // the freed source, would crash this process while the device finishes the sheet).
     std::unique_ptr<CAcquisition> pAcq = std::make_unique<CAcquisition>("FeederSheets=3\r\n");
     ASSERT_TRUE(StartFeeder(*pAcq));
     EXPECT_TRUE(GreyPageIs(*pAcq, 1, 0));
     const int nCallsBefore = pAcq->SimCount("CALL ");
     const std::vector<std::string> before = pAcq->SimLog();
     pAcq->Src().Unload();
+    Sleep(1500);
     const std::vector<std::string> after = pAcq->SimLog();
     for (size_t i = before.size(); i < after.size(); ++i)
-        EXPECT_EQ(after[i].find("CALL "), std::string::npos) << after[i];
+        if (after[i].find("CALL ") != std::string::npos)
+            EXPECT_NE(after[i].find("ScanDrv_SetCallBackFun"), std::string::npos) << after[i];
     EXPECT_GT(nCallsBefore, 0);
 }
