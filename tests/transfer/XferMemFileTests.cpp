@@ -76,11 +76,18 @@ std::vector<std::vector<uint8_t>> MemoryPage(CAcquisition& acq, uint32_t nLength
 
 TEST(XferMemory, StripsDeliverEveryPixelOnceInEachMode)
 {
+    struct SCase {
+        int nDpi;
+        uint32_t nLength;
+    };
+    // Whole-row strips, and rows split into parts (a 600 dpi colour row is 3720 bytes).
+    static constexpr SCase kCases[] = {{75, 64u * 1024u}, {150, 1000u}, {300, 64u * 1024u}, {600, 1000u}};
     for (int nType : {0, 1, 2}) {
-        for (uint32_t nLength : {64u * 1024u, 1000u}) {
-            SCOPED_TRACE(testing::Message() << "pixel type " << nType << ", buffer " << nLength);
+        for (const SCase& c : kCases) {
+            const uint32_t nLength = c.nLength;
+            SCOPED_TRACE(testing::Message() << "pixel type " << nType << ", " << c.nDpi << " dpi, buffer " << nLength);
             CAcquisition acq;
-            ASSERT_TRUE(StartFlatbed(acq, nType, 150));
+            ASSERT_TRUE(StartFlatbed(acq, nType, c.nDpi));
             TW_IMAGEINFO info{};
             ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
             const int nBits = info.BitsPerPixel;
@@ -98,10 +105,12 @@ TEST(XferMemory, StripsDeliverEveryPixelOnceInEachMode)
 
 TEST(XferFile, BmpFileHoldsThePageByteForByte)
 {
-    for (int nType : {0, 1, 2}) {
-        SCOPED_TRACE(testing::Message() << "pixel type " << nType);
+    static constexpr int kDpis[] = {75, 300, 600};
+    for (int nCase = 0; nCase < 9; ++nCase) {
+        const int nType = nCase / 3, nDpi = kDpis[nCase % 3];
+        SCOPED_TRACE(testing::Message() << "pixel type " << nType << ", " << nDpi << " dpi");
         CAcquisition acq;
-        ASSERT_TRUE(StartFlatbed(acq, nType, 300));
+        ASSERT_TRUE(StartFlatbed(acq, nType, nDpi));
         fs::path file = acq.Dir() / L"page.bmp";
         TW_SETUPFILEXFER setup{};
         std::strncpy(setup.FileName, file.string().c_str(), sizeof setup.FileName - 1);
