@@ -36,6 +36,9 @@ windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
 rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true
 mkdir -p "$windir/twain_64"
+# Model folders the tests make for their private copies ("Mt..."): one left by an interrupted
+# run could meet a later test's name when Wine reuses process ids.
+rm -rf "$windir"/twain_64/Mt* 2>/dev/null || true
 
 cp "$here/install/mvlTWAIN.ini" "$windir/mvlTWAIN.ini"
 for model in MV4200 MV3300; do

@@ -54,7 +54,12 @@ TW_IDENTITY MakeAppIdentity(TW_UINT32 nId, const char* pszProduct, TW_UINT16 wPr
 
 CTestSource::CTestSource(SSourceOptions options)
 {
-    std::wstring sTag = UniqueName(L"t");
+    // A folder left by a source whose device library was still loaded at its end (or by an
+    // interrupted run) may carry the name a reused process id gives: take the next one.
+    std::wstring sTag;
+    do
+        sTag = UniqueName(L"t");
+    while (options.sModel.empty() && fs::exists(TwainDir() + L"\\M" + sTag));
     m_sPrefix = options.sFileBase.empty() ? sTag : options.sFileBase;
     std::wstring sModel = options.sModel.empty() ? L"M" + sTag : options.sModel;
     m_sModelDir = TwainDir() + L"\\" + sModel;
