@@ -57,8 +57,6 @@ void AutoRotate(CScanController& controller, int nPixelType, int nResolution)
     TraceA("AutoRotate<---------");
     const int32_t nWidth = static_cast<int32_t>(controller.Width());
     const int32_t nHeight = static_cast<int32_t>(controller.Height());
-    g_nScannedWidth = nWidth;
-    g_nScannedHeight = nHeight;
     CWholeSpool spool(ScanImage());
     const size_t nPage = size_t(SpoolRowBytes(nWidth, BitsFor(nPixelType))) * nHeight;
     if (!spool.Data() || nPage > spool.Size()) {
@@ -97,8 +95,6 @@ int AutoCrop(CScanController& controller, int nPixelType, int nResolution)
     TraceA("AutoCrop<---------");
     const int32_t nWidth = static_cast<int32_t>(controller.Width());
     const int32_t nHeight = static_cast<int32_t>(controller.Height());
-    g_nScannedWidth = nWidth;
-    g_nScannedHeight = nHeight;
     CWholeSpool spool(ScanImage());
     if (!spool.Data()) {
         TraceA("NULL == hTmp");

@@ -9,8 +9,6 @@ std::atomic<int> g_nPagesTransferred{0};
 std::atomic<bool> g_bMorePages{false};
 std::atomic<int16_t> g_bPageWaiting{0};
 std::atomic<bool> g_bManualDuplex{false};
-std::atomic<int> g_nScannedWidth{0};
-std::atomic<int> g_nScannedHeight{0};
 std::atomic<int> g_iProgressBase{0};
 std::atomic<bool> g_bReadStarted{false};
 std::atomic<bool> g_bAutoCrop{false};

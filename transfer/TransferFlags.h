@@ -25,9 +25,6 @@ extern std::atomic<bool> g_bMorePages;
 extern std::atomic<int16_t> g_bPageWaiting;
 // Manual duplex scanning is in effect for this job.
 extern std::atomic<bool> g_bManualDuplex;
-// The page size before automatic crop or deskew, restored before the next feeder page.
-extern std::atomic<int> g_nScannedWidth;
-extern std::atomic<int> g_nScannedHeight;
 // Part of the progress bar used before the line reading (0 or 90).
 extern std::atomic<int> g_iProgressBase;
 // The first line of the current page has come back from the device.
