@@ -215,20 +215,38 @@ TEST_F(ScanDialogs, ProgressWithoutTemplateLetsTheWorkerGoOn)
     EXPECT_EQ(::WaitForSingleObject(dlg.ReadyEvent(), 0), WAIT_OBJECT_0);
 }
 
+// The state of the opening signal at the moment the dialog window is created, before
+// WM_INITDIALOG: a worker waiting on it then would start too early.
+HANDLE g_hWatchedReady = nullptr;
+int g_nReadyAtCreate = -1;
+LRESULT CALLBACK NoteReadyAtCreate(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_CREATEWND && g_nReadyAtCreate < 0) {
+        auto* p = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        if (p && p->lpcs && !(p->lpcs->style & WS_CHILD))
+            g_nReadyAtCreate = ::WaitForSingleObject(g_hWatchedReady, 0) == WAIT_OBJECT_0 ? 1 : 0;
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
 TEST_F(ScanDialogs, ProgressForgetsAnOpeningNobodyWaitedFor)
 {
     CScanProgressDlg dlg(m_lang.Module());
     ::SetEvent(dlg.ReadyEvent());  // left from a preview whose worker did not wait
-    HWND hSeen = nullptr;
+    g_hWatchedReady = dlg.ReadyEvent();
+    g_nReadyAtCreate = -1;
+    HHOOK hHook = ::SetWindowsHookExW(WH_CBT, &NoteReadyAtCreate, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hHook, nullptr);
+    bool bReadyWhenShown = false;
     RunWithUser([&] { dlg.RunModal(nullptr); return INT_PTR(0); },
                 [&] {
-                    HWND hDlg = WaitOpened(dlg);
-                    hSeen = hDlg;
-                    if (!hDlg)
-                        hDlg = WaitForDialogWithCtrl(IDC_PROGRESS_BAR, 10000);
+                    HWND hDlg = WaitForDialogWithCtrl(IDC_PROGRESS_BAR, 10000);
+                    bReadyWhenShown = WaitOpened(dlg) == hDlg && hDlg;
                     ::PostMessageW(hDlg, kMsgCloseDlg, 0, 0);
                 });
-    EXPECT_NE(hSeen, nullptr);
+    ::UnhookWindowsHookEx(hHook);
+    EXPECT_EQ(g_nReadyAtCreate, 0);
+    EXPECT_TRUE(bReadyWhenShown);
 }
 
 TEST_F(ScanDialogs, ManualDuplexWaitsForTheDeviceAndHidesCancel)
