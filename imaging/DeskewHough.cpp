@@ -1,5 +1,5 @@
 // Hough transform over the edge points: rho = (y * cos + (x + 1) * sin) / 100000 for 360 steps,
-// counted where rho > 0. The full (rho, step) table is never built: each thread counts a few
+// truncated, counted where rho > 0 (a numerator below 100000 gives rho 0 and is not counted). The full (rho, step) table is never built: each thread counts a few
 // steps at a time over all points in cache-sized histograms and keeps only the cells at the
 // largest count it has seen.
 #include "imaging/CpuFeatures.h"
@@ -34,7 +34,7 @@ void CountRow(int32_t* pHist, int32_t nRhoMax, Num y, Num c, Num s, const uint32
     const Num base = y * c + s;  // the (x + 1) * sin term's extra sin
     for (size_t k = 0; k < n; ++k) {
         const Num num = base + static_cast<Num>(xs[k]) * s;
-        if (num > 0) {
+        if (num >= kScale) {
             const Num rho = num / kScale;
             if (rho <= nRhoMax) ++pHist[rho];
         }

@@ -1,4 +1,5 @@
 #include "imaging/Deskew.h"
+#include "imaging/DeskewParts.h"
 #include "imaging/ImagingOracle.h"
 #include "imaging/ImagingThreads.h"
 #include "imaging/PixelConvert.h"
@@ -25,6 +26,37 @@ TEST(DeskewTables, MatchTheDefinition)
     }
     EXPECT_EQ(DeskewCosTable()[359], 100000);   // 360 degrees
     EXPECT_EQ(DeskewSinTable()[29], 49999);     // sin 30 degrees lies just below a half
+}
+
+TEST(DeskewHough, RhoZeroIsNotCounted)
+{
+    // Points on the line x = y lie at rho 0 for step 134 (135 degrees): truncated to 0, they
+    // must not vote there, so that line cannot be the maximum.
+    constexpr int32_t W = 400, H = 400, nDiagonal = 565;
+    std::vector<CEdgePoints> parts;
+    parts.emplace_back(W);
+    for (int32_t y = 60; y < 340; ++y) {
+        std::vector<uint64_t> words((W + 63) / 64, 0);
+        words[y / 64] |= uint64_t(1) << (y % 64);
+        parts.back().AddRow(y, words.data(), 1);
+    }
+    CHoughMaxima maxima;
+    ASSERT_TRUE(FindHoughMaxima(parts, W, nDiagonal, maxima));
+    // The same count written out: every point, every step, rho > 0 only.
+    std::vector<int32_t> acc(size_t(nDiagonal + 1) * 360, 0);
+    int32_t nBest = 0;
+    for (int32_t y = 60; y < 340; ++y)
+        for (int i = 0; i < 360; ++i) {
+            const int32_t rho = (y * DeskewCosTable()[i] + (y + 1) * DeskewSinTable()[i]) / 100000;
+            if (rho > 0 && rho <= nDiagonal) nBest = std::max(nBest, ++acc[size_t(rho) * 360 + i]);
+        }
+    Cells expected;
+    for (int32_t rho = 0; rho <= nDiagonal; ++rho)
+        for (int i = 0; i < 360; ++i)
+            if (acc[size_t(rho) * 360 + i] == nBest) expected.emplace_back(rho, i);
+    EXPECT_EQ(maxima.nVotes, nBest);
+    EXPECT_EQ(maxima.cells, expected);
+    EXPECT_LT(nBest, 280);
 }
 
 TEST(DeskewAngle, NormalisesTheLastMaximum)
