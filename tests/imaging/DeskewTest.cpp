@@ -1,4 +1,5 @@
 #include "imaging/Deskew.h"
+#include "imaging/DeskewBound.h"
 #include "imaging/DeskewParts.h"
 #include "imaging/ImagingOracle.h"
 #include "imaging/ImagingThreads.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -32,7 +34,7 @@ TEST(DeskewHough, RhoZeroIsNotCounted)
 {
     // Points on the line x = y lie at rho 0 for step 134 (135 degrees): truncated to 0, they
     // must not vote there, so that line cannot be the maximum.
-    constexpr int32_t W = 400, H = 400, nDiagonal = 565;
+    constexpr int32_t W = 400, nDiagonal = 565;  // a 400 x 400 page
     std::vector<CEdgePoints> parts;
     parts.emplace_back(W);
     for (int32_t y = 60; y < 340; ++y) {
@@ -57,6 +59,44 @@ TEST(DeskewHough, RhoZeroIsNotCounted)
     EXPECT_EQ(maxima.nVotes, nBest);
     EXPECT_EQ(maxima.cells, expected);
     EXPECT_LT(nBest, 280);
+}
+
+// What the coarse pass gives each bin of 8 rho values must never be less than the points that
+// truly fall into it, or a step holding the maximum could be skipped. Runs and spans at random
+// places, for steps of the table (step 89 puts points exactly on bin boundaries).
+TEST(DeskewHough, CoarseBinsNeverHoldLessThanThePoints)
+{
+    std::mt19937 rng(8122026);
+    auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
+    constexpr double kLast = 600;  // highest bin + 1: points beyond it are lumped into the top bin
+    for (int32_t step : {0, 1, 44, 89, 90, 134, 135, 179, 269, 270, 300, 356, 359}) {
+        const double c = DeskewCosTable()[step], s = DeskewSinTable()[step];
+        const CBoundStep st{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), kLast};
+        for (bool bSpans : {false, true}) {
+            constexpr size_t n = 400;
+            std::vector<int32_t> y(n), x1(n), len(n), out(5 * n);
+            for (size_t k = 0; k < n; ++k)
+                y[k] = pick(53, 3400), x1[k] = pick(1, 2400), len[k] = bSpans ? pick(9, 700) : pick(1, 8);
+            int32_t *slotA = &out[0], *cntA = &out[n], *slotB = &out[2 * n], *cntB = &out[3 * n], *inner = &out[4 * n];
+            if (bSpans)
+                BoundSpansPlain(st, y.data(), x1.data(), len.data(), n, slotA, cntA, slotB, cntB, inner);
+            else
+                BoundSplitsPlain(st, y.data(), x1.data(), len.data(), n, slotA, cntA, slotB, cntB);
+            for (size_t k = 0; k < n; ++k) {
+                std::vector<int64_t> given(size_t(kLast) + 1, 0), truth(size_t(kLast) + 1, 0);
+                given[slotA[k]] += cntA[k];
+                given[slotB[k]] += cntB[k];
+                for (int32_t slot = slotA[k] + 1; bSpans && slot < slotB[k]; ++slot) given[slot] += inner[k];
+                for (int32_t i = 0; i < len[k]; ++i) {
+                    const int64_t num = int64_t(y[k]) * int64_t(c) + int64_t(x1[k] + i) * int64_t(s);
+                    if (num >= 100000) ++truth[size_t(std::min<int64_t>(num / 800000, int64_t(kLast) - 1)) + 1];
+                }
+                for (size_t slot = 1; slot < truth.size(); ++slot)
+                    ASSERT_GE(given[slot], truth[slot]) << "step " << step << " run " << y[k] << "," << x1[k] << "+" << len[k]
+                                                        << " slot " << slot;
+            }
+        }
+    }
 }
 
 TEST(DeskewAngle, NormalisesTheLastMaximum)
