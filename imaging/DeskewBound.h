@@ -1,10 +1,36 @@
-// The coarse pass of the Hough search: for one step, how each run of neighbouring edge points
-// splits between two neighbouring bins of 8 rho values. One version per instruction set; all
-// give the same splits (every quantity is exact in double precision).
+// The coarse pass of the Hough search: for every step, an upper bound of its largest counter,
+// from how runs of neighbouring edge points fall into bins of 8 rho values. The kernels come in
+// one version per instruction set; all give the same splits (every quantity is exact in double
+// precision).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+class CEdgePoints;
+
+// Runs of neighbouring points of a row as three arrays (row, first column + 1, length), so
+// that the kernels can load four of a kind at once.
+struct CRunList {
+    std::vector<int32_t> y, x1, n;
+    size_t size() const { return y.size(); }
+    void push(int32_t nY, int32_t nX1, int32_t nLen) { y.push_back(nY), x1.push_back(nX1), n.push_back(nLen); }
+};
+// Runs of at most 8 points fall into one or two bins; longer ones (the top and bottom edges of
+// text lines) are kept whole as spans, which cost the same whatever their length.
+struct CBoundRuns {
+    CRunList shortRuns, spans;
+    bool empty() const { return shortRuns.size() + spans.size() == 0; }
+};
+
+// The runs of the point rows; empty when they would take more memory than nBudget bytes.
+// May throw std::bad_alloc.
+CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget);
+
+// bound[step] for the 360 steps, on nThreads threads: no counter of the step exceeds it.
+// False when memory ran out.
+bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::vector<int32_t>& bound);
 
 struct CBoundStep {
     double c, s;      // cos and sin table entries of the step
@@ -12,20 +38,33 @@ struct CBoundStep {
     double last;      // highest coarse bin
 };
 
-// Runs k in [0, count): first row y[k], first column + 1 in x1[k], length n[k]. Writes the two
-// slots (bin + 1, slot 0 for rho not above 0) and the points each is given.
+// Runs k in [0, count): first row y[k], first column + 1 in x1[k], length n[k] (at most 8).
+// Writes the two slots (bin + 1, slot 0 for rho not above 0) and the points each is given.
 void BoundSplitsPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                       int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB);
 void BoundSplitsAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB);
 
-// Spans longer than a run: a span's rho range may cross several bins. Writes the bins of its two
+// Spans of any length: a span's rho range may cross several bins. Writes the bins of its two
 // ends (slots as above) with the points each is given, and kInner: what every bin strictly
 // between them is given (0 when there is none), to be added over the slots slotA + 1 to slotB - 1.
 void BoundSpansPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner);
 void BoundSpansAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                     int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner);
+
+// Two steps in one pass (a step and the one 180 degrees on, whose positive rho lie on the
+// other side of the same line): each run is placed in the first step where any of its points
+// counts there, else in the second (slots offset by nOffsetB). bCross[k] marks the runs that
+// also count in the second step although placed in the first: the caller adds those alone.
+struct CBoundPair {
+    CBoundStep a, b;
+    double nOffsetB;
+};
+void BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                    int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
+void BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                   int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
 
 // 1 / (8 * 100000), nudged up so that floor(num * kInvCoarse) never falls below num / 800000.
 constexpr double kInvCoarse = (1.0 / 800000.0) * (1.0 + 1.0 / (1ull << 50));

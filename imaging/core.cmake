@@ -13,6 +13,7 @@ mvl_portable_library(mvl_imaging_core
     ${CMAKE_CURRENT_LIST_DIR}/DeskewRowKernel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DeskewRowKernelAvx2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DeskewHough.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DeskewBound.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DeskewBoundAvx2.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Rotate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RotateAvx2.cpp
@@ -23,7 +24,7 @@ target_compile_options(mvl_imaging_core PRIVATE -ffp-contract=off)
 set_source_files_properties(
   ${CMAKE_CURRENT_LIST_DIR}/AutoCrop.cpp ${CMAKE_CURRENT_LIST_DIR}/CropRowKernel.cpp ${CMAKE_CURRENT_LIST_DIR}/PageRows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PixelConvert.cpp ${CMAKE_CURRENT_LIST_DIR}/Deskew.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DeskewEdges.cpp ${CMAKE_CURRENT_LIST_DIR}/DeskewHough.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeskewEdges.cpp ${CMAKE_CURRENT_LIST_DIR}/DeskewHough.cpp ${CMAKE_CURRENT_LIST_DIR}/DeskewBound.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DeskewRowKernel.cpp
   PROPERTIES COMPILE_OPTIONS "-O3")
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64" OR WIN32)

@@ -99,6 +99,63 @@ TEST(DeskewHough, CoarseBinsNeverHoldLessThanThePoints)
     }
 }
 
+// A step and the one 180 degrees on, bounded in one pass: every run goes to the step where it
+// counts, and a run across the line through the origin is added to the second step as well.
+TEST(DeskewHough, PairedStepsNeverHoldLessThanThePoints)
+{
+    std::mt19937 rng(9122026);
+    auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
+    constexpr int32_t kBins = 602, kSlots = 2 * kBins;
+    auto step = [&](int32_t i) {
+        const double c = DeskewCosTable()[i], s = DeskewSinTable()[i];
+        return CBoundStep{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), kBins - 2};
+    };
+    int nCrossings = 0;
+    for (int32_t i : {90, 100, 134, 160, 178}) {
+        const CBoundPair p{step(i), step(i + 180), kBins};
+        for (bool bSpans : {false, true}) {
+            constexpr size_t n = 400;
+            std::vector<int32_t> y(n), x1(n), len(n), out(6 * n);
+            for (size_t k = 0; k < n; ++k) {
+                y[k] = pick(53, 3400), len[k] = bSpans ? pick(9, 700) : pick(1, 8);
+                // Half of them near the line where the first step's rho is 0.
+                const int32_t nOnLine = int32_t(-y[k] * p.a.c / p.a.s);
+                x1[k] = k % 2 ? pick(1, 2400) : std::clamp(nOnLine - len[k] / 2 + pick(-3, 3), 1, 2400);
+            }
+            BoundPairPlain(p, y.data(), x1.data(), len.data(), n, &out[0], &out[n], &out[2 * n], &out[3 * n], &out[4 * n],
+                           &out[5 * n]);
+            for (size_t k = 0; k < n; ++k) {
+                std::vector<int64_t> given(kSlots + 1, 0), truth(kSlots + 1, 0);
+                auto give = [&](int32_t slotA, int32_t cntA, int32_t slotB, int32_t cntB, int32_t kInner) {
+                    given[slotA] += cntA;
+                    given[slotB] += cntB;
+                    for (int32_t slot = slotA + 1; slot < slotB; ++slot) given[slot] += kInner;
+                };
+                give(out[k], out[n + k], out[2 * n + k], out[3 * n + k], out[4 * n + k]);
+                if (out[5 * n + k]) {
+                    ++nCrossings;
+                    int32_t sA, cA, sB, cB, kI;
+                    BoundSpansPlain(p.b, &y[k], &x1[k], &len[k], 1, &sA, &cA, &sB, &cB, &kI);
+                    give(sA + kBins, cA, sB + kBins, cB, kI);
+                }
+                for (int32_t j = 0; j < len[k]; ++j) {
+                    for (int nFrame = 0; nFrame < 2; ++nFrame) {
+                        const CBoundStep& st = nFrame ? p.b : p.a;
+                        const int64_t num = int64_t(y[k]) * int64_t(st.c) + int64_t(x1[k] + j) * int64_t(st.s);
+                        if (num >= 100000) ++truth[nFrame * kBins + std::min<int64_t>(num / 800000, kBins - 3) + 1];
+                    }
+                }
+                for (int32_t slot = 1; slot < kSlots; ++slot) {
+                    if (slot == kBins) continue;  // the second step's slot 0
+                    ASSERT_GE(given[slot], truth[slot]) << "step " << i << " run " << y[k] << "," << x1[k] << "+" << len[k]
+                                                        << " slot " << slot;
+                }
+            }
+        }
+    }
+    EXPECT_GT(nCrossings, 0);
+}
+
 TEST(DeskewAngle, NormalisesTheLastMaximum)
 {
     EXPECT_EQ(DeskewAngleFromMaxima(Cells{{500, 179}}), 0);    // candidate 180

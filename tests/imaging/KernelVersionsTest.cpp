@@ -168,6 +168,22 @@ TEST_F(KernelVersions, HoughBoundSpansAgree)
     }
 }
 
+TEST_F(KernelVersions, HoughBoundPairsAgree)
+{
+    constexpr size_t n = 203;
+    std::vector<int32_t> y(n), x1(n), len(n);
+    for (int nCase = 0; nCase < 50; ++nCase) {
+        for (size_t k = 0; k < n; ++k) y[k] = Pick(53, 7000), x1[k] = Pick(54, 5000), len[k] = Pick(1, nCase % 2 ? 8 : 3000);
+        auto step = [&](double c, double s) { return CBoundStep{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), 700}; };
+        const double c = Pick(-100000, 0), s = Pick(0, 100000);
+        const CBoundPair p{step(c, s), step(-c - Pick(0, 1), -s - Pick(0, 1)), 702};
+        std::vector<int32_t> a(6 * n), b(6 * n);
+        BoundPairPlain(p, y.data(), x1.data(), len.data(), n, &a[0], &a[n], &a[2 * n], &a[3 * n], &a[4 * n], &a[5 * n]);
+        BoundPairAvx2(p, y.data(), x1.data(), len.data(), n, &b[0], &b[n], &b[2 * n], &b[3 * n], &b[4 * n], &b[5 * n]);
+        ASSERT_EQ(a, b) << "cos " << c << " sin " << s;
+    }
+}
+
 TEST(RowBands, CoverEveryRowOnceWhateverTheSplit)
 {
     for (int nThreads : {1, 2, 3}) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "harness/TestEnv.h"
 #include "tests/twainscan/FakeInstall.h"
@@ -59,8 +60,10 @@ CToolProcess::CToolProcess(const std::vector<std::wstring>& args)
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     si.hStdOutput = m_hOut;
     si.hStdError = m_hErr;
-    if (!CreateProcessW(nullptr, sCmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &m_pi))
+    if (!CreateProcessW(nullptr, sCmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &m_pi)) {
+        m_dwStartError = GetLastError();
         m_pi = PROCESS_INFORMATION{};
+    }
 }
 
 CToolProcess::~CToolProcess()
@@ -106,6 +109,8 @@ SToolRun CToolProcess::Finish(unsigned nMillis)
     CloseOutputs();
     run.sOut = ReadAll(m_dir.Path() / "out.txt");
     run.sErr = ReadAll(m_dir.Path() / "err.txt");
+    if (!m_pi.hProcess)
+        run.sErr += "twainscan.exe could not be started: error " + std::to_string(m_dwStartError) + "\n";
     return run;
 }
 

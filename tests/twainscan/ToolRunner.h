@@ -33,6 +33,7 @@ private:
     void CloseOutputs();
 
     mvltest::CTempDir m_dir;
+    DWORD m_dwStartError = 0;
     HANDLE m_hOut = INVALID_HANDLE_VALUE;
     HANDLE m_hErr = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION m_pi{};

@@ -11,7 +11,8 @@ TEST_F(ToolTest, ListsSourcesWithVersionAndProtocol)
     // Real managers may discover without an origin; the listing is the same.
     mvltest::CScopedEnv env(L"MVLDSM_NULL_ORIGIN", L"1");
     SToolRun nullRun = RunTool({L"--list-devices"});
-    EXPECT_EQ(run.sOut, nullRun.sOut);
+    EXPECT_EQ(EXIT_OK, nullRun.nExit) << nullRun.sErr;
+    EXPECT_EQ(run.sOut, nullRun.sOut) << nullRun.sErr;
 }
 
 TEST_F(ToolTest, HelpAndBadCommandLines)

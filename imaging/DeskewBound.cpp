@@ -1,0 +1,283 @@
+// The coarse pass of the Hough search: an upper bound of every step's largest counter, from
+// runs of neighbouring points and bins of 8 rho values, so that only the steps that can still
+// reach the best count are counted exactly.
+#include "imaging/DeskewBound.h"
+
+#include "imaging/CpuFeatures.h"
+#include "imaging/Deskew.h"
+#include "imaging/DeskewParts.h"
+#include "imaging/ImagingThreads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <new>
+
+namespace {
+
+constexpr int32_t kSteps = 360;
+constexpr int32_t kChunk = 8;       // the longest short run: its rho changes by less than a bin
+constexpr size_t kBinCopies = 4;
+constexpr size_t kBlock = 512;      // runs split at once
+
+// One thread's bins: kBinCopies copies of two steps' slots. Neighbouring runs mostly land in
+// the same bin, so consecutive runs add into different copies and one add does not wait for
+// the store of the one before.
+struct CBoundWork {
+    size_t nBins = 0;               // slots per step: slot 0 (rho not above 0), then bin b at b + 1
+    std::vector<int32_t> coarse;
+    std::vector<int32_t> inner;     // differences of what spans give the bins between their ends
+    std::vector<int32_t> out;       // the kernels' six output arrays of kBlock
+    int32_t* Copy(size_t k) { return coarse.data() + k * 2 * nBins; }
+    int32_t* Out(size_t k) { return out.data() + k * kBlock; }
+};
+
+bool CanVote(int32_t step)
+{
+    // y * cos + (x + 1) * sin is never positive when both are at most 0: no votes.
+    return DeskewCosTable()[step] > 0 || DeskewSinTable()[step] > 0;
+}
+
+CBoundStep StepOf(int32_t step, size_t nBins)
+{
+    const int32_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
+    return {double(c), double(s), s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s), double(nBins - 2)};
+}
+
+// Short runs through a split kernel: two slots each.
+template <typename Kernel>
+void AddShortRuns(const CRunList& r, CBoundWork& w, Kernel split)
+{
+    int32_t *slotA = w.Out(0), *cntA = w.Out(1), *slotB = w.Out(2), *cntB = w.Out(3);
+    int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
+    for (size_t k0 = 0; k0 < r.size(); k0 += kBlock) {
+        const size_t m = std::min(kBlock, r.size() - k0);
+        split(k0, m);
+        size_t k = 0;
+        for (; k + 2 <= m; k += 2) {
+            h0[slotA[k]] += cntA[k];
+            h1[slotB[k]] += cntB[k];
+            h2[slotA[k + 1]] += cntA[k + 1];
+            h3[slotB[k + 1]] += cntB[k + 1];
+        }
+        for (; k < m; ++k) {
+            h0[slotA[k]] += cntA[k];
+            h1[slotB[k]] += cntB[k];
+        }
+    }
+}
+
+// Spans: two slots and the bins between them.
+void AddSpanSlots(CBoundWork& w, size_t m)
+{
+    const int32_t *slotA = w.Out(0), *cntA = w.Out(1), *slotB = w.Out(2), *cntB = w.Out(3), *kInner = w.Out(4);
+    int32_t *h2 = w.Copy(2), *h3 = w.Copy(3), *inner = w.inner.data();
+    for (size_t k = 0; k < m; ++k) {
+        h2[slotA[k]] += cntA[k];
+        h3[slotB[k]] += cntB[k];
+        inner[slotA[k] + 1] += kInner[k];
+        inner[slotB[k]] -= kInner[k];
+    }
+}
+
+// Runs placed in the first step of a pair that also count in the second: added there alone
+// (they lie across the line where both steps' rho is near 0, so there are few of them).
+void AddCrossings(const CRunList& r, size_t k0, size_t m, const CBoundPair& p, CBoundWork& w)
+{
+    const int32_t* bCross = w.Out(5);
+    const size_t nOffset = size_t(p.nOffsetB);
+    for (size_t k = 0; k < m; ++k)
+        if (bCross[k]) {
+            const size_t i = k0 + k;
+            int32_t slotA, cntA, slotB, cntB, kInner;
+            BoundSpansPlain(p.b, &r.y[i], &r.x1[i], &r.n[i], 1, &slotA, &cntA, &slotB, &cntB, &kInner);
+            w.Copy(2)[nOffset + slotA] += cntA;
+            w.Copy(3)[nOffset + slotB] += cntB;
+            w.inner[nOffset + slotA + 1] += kInner;
+            w.inner[nOffset + slotB] -= kInner;
+        }
+}
+
+void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w)
+{
+    const bool bAvx2 = HasAvx2();
+    const CRunList& r = runs.shortRuns;
+    AddShortRuns(r, w, [&](size_t k0, size_t m) {
+        (bAvx2 ? BoundSplitsAvx2 : BoundSplitsPlain)(st, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3));
+    });
+    const CRunList& sp = runs.spans;
+    for (size_t k0 = 0; k0 < sp.size(); k0 += kBlock) {
+        const size_t m = std::min(kBlock, sp.size() - k0);
+        (bAvx2 ? BoundSpansAvx2 : BoundSpansPlain)(st, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2),
+                                                   w.Out(3), w.Out(4));
+        AddSpanSlots(w, m);
+    }
+}
+
+void AddPair(const CBoundRuns& runs, const CBoundPair& p, CBoundWork& w)
+{
+    const auto pair = HasAvx2() ? BoundPairAvx2 : BoundPairPlain;
+    const CRunList& r = runs.shortRuns;
+    AddShortRuns(r, w, [&](size_t k0, size_t m) {
+        pair(p, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
+        AddCrossings(r, k0, m, p, w);
+    });
+    const CRunList& sp = runs.spans;
+    for (size_t k0 = 0; k0 < sp.size(); k0 += kBlock) {
+        const size_t m = std::min(kBlock, sp.size() - k0);
+        pair(p, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
+        AddCrossings(sp, k0, m, p, w);
+        AddSpanSlots(w, m);
+    }
+}
+
+// The largest bin of each of the two steps in w (slot 0 of each holds rho not above 0).
+std::pair<int32_t, int32_t> Maxima(CBoundWork& w)
+{
+    int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
+    int32_t nMax[2] = {0, 0}, nInner = 0;
+    for (size_t b = 0; b < 2 * w.nBins; ++b) {
+        nInner += w.inner[b];
+        if (b % w.nBins != 0)
+            nMax[b / w.nBins] = std::max(nMax[b / w.nBins], h0[b] + h1[b] + h2[b] + h3[b] + nInner);
+    }
+    return {nMax[0], nMax[1]};
+}
+
+}  // namespace
+
+CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget)
+{
+    CBoundRuns runs;
+    std::vector<uint32_t> scratch(nWidth);
+    for (const CEdgePoints& part : parts)
+        for (size_t k = 0; k < part.RowCount(); ++k) {
+            const auto [xs, n] = part.RowColumns(k, scratch.data());
+            for (size_t j = 0; j < n;) {
+                size_t e = j + 1;
+                while (e < n && xs[e] == xs[e - 1] + 1) ++e;
+                (e - j > size_t(kChunk) ? runs.spans : runs.shortRuns).push(part.RowY(k), int32_t(xs[j]) + 1, int32_t(e - j));
+                if ((runs.shortRuns.size() + runs.spans.size()) * 3 * sizeof(int32_t) > nBudget)
+                    return {};
+                j = e;
+            }
+        }
+    return runs;
+}
+
+bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::vector<int32_t>& bound)
+{
+    // A step and the one 180 degrees on share a pass when both can vote: the points positive
+    // for one are (nearly) the points negative for the other.
+    std::vector<std::pair<int32_t, int32_t>> tasks;  // (step, second step or -1)
+    std::vector<CBoundWork> work(std::max(nThreads, 1));
+    try {
+        for (int32_t i = 0; i < kSteps / 2; ++i) {
+            const bool bA = CanVote(i), bB = CanVote(i + kSteps / 2);
+            if (bA || bB)
+                tasks.emplace_back(bA ? i : i + kSteps / 2, bA && bB ? i + kSteps / 2 : -1);
+        }
+        for (CBoundWork& w : work) {
+            w.nBins = static_cast<size_t>(nDiagonal) / kChunk + 3;
+            w.coarse.resize(kBinCopies * 2 * w.nBins);
+            w.inner.resize(2 * w.nBins + 1);
+            w.out.resize(6 * kBlock);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    std::fill(bound.begin(), bound.end(), 0);
+    std::atomic<size_t> nNext{0};
+    ForEachRowPart(0, int32_t(work.size()), 1, work.size(), [&](int k, int32_t, int32_t) {
+        CBoundWork& w = work[k];
+        for (size_t t = nNext++; t < tasks.size(); t = nNext++) {
+            const auto [a, b] = tasks[t];
+            std::fill(w.coarse.begin(), w.coarse.end(), 0);
+            std::fill(w.inner.begin(), w.inner.end(), 0);
+            if (b < 0)
+                AddSingle(runs, StepOf(a, w.nBins), w);
+            else
+                AddPair(runs, CBoundPair{StepOf(a, w.nBins), StepOf(b, w.nBins), double(w.nBins)}, w);
+            const auto [nA, nB] = Maxima(w);
+            bound[a] = nA;
+            if (b >= 0) bound[b] = nB;
+        }
+    });
+    return true;
+}
+
+void BoundSplitsPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB)
+{
+    const bool bRising = st.s >= 0;
+    for (size_t k = 0; k < count; ++k) {
+        const double num0 = double(y[k]) * st.c + double(x1[k]) * st.s;
+        const double b0 = num0 < kScaleD ? -1.0 : std::min(std::floor(num0 * kInvCoarse), st.last - 1);
+        const double room = bRising ? (b0 + 1) * kCoarseD - num0 : num0 - std::max(b0 * kCoarseD, kScaleD);
+        const double bNext = bRising ? b0 + 1 : std::max(b0 - 1, -1.0);
+        const double q = std::max(std::min(room * st.inv, 64.0), -1.0);
+        const double first = std::trunc(q) + 1;
+        const double nk = n[k];
+        slotA[k] = int32_t(b0 + 1);
+        cntA[k] = int32_t(std::max(std::min(first + 1, nk), 0.0));
+        slotB[k] = int32_t(bNext + 1);
+        cntB[k] = int32_t(std::max(std::min(nk - first + 1, nk), 0.0));
+    }
+}
+
+namespace {
+
+// Where a run of nk points from lo to hi (numerators, either direction) falls: the end bins
+// with the points each is given, and what every bin between them is given.
+inline void SplitSpan(double lo, double hi, double nk, double inv, double last, double nPerBin, int32_t& slotA,
+                      int32_t& cntA, int32_t& slotB, int32_t& cntB, int32_t& kInner)
+{
+    const double bl = lo < kScaleD ? -1.0 : std::min(std::floor(lo * kInvCoarse), last - 1);
+    const double bh = hi < kScaleD ? -1.0 : std::min(std::floor(hi * kInvCoarse), last - 1);
+    const bool bOne = bl == bh;
+    // Points below the first value past the low bin, and from the first value of the high one.
+    const double qLo = (std::max((bl + 1) * kCoarseD, kScaleD) - lo) * inv;
+    const double qHi = (std::max(bh * kCoarseD, kScaleD) - lo) * inv;
+    slotA = int32_t(bl + 1);
+    cntA = int32_t(bOne ? nk : std::min(std::trunc(qLo) + 2, nk));
+    slotB = int32_t(bh + 1);
+    cntB = int32_t(bOne ? 0.0 : std::max(std::min(nk - std::trunc(qHi) + 1, nk), 0.0));
+    kInner = int32_t(bh - bl >= 2 ? std::min(nPerBin, nk) : 0.0);
+}
+
+// The most points of one span in one bin of the step.
+inline double PerBin(const CBoundStep& st) { return std::floor(kCoarseD * st.inv) + 2; }
+
+}  // namespace
+
+void BoundSpansPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                     int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner)
+{
+    const double nPerBin = PerBin(st);
+    for (size_t k = 0; k < count; ++k) {
+        const double nk = n[k];
+        const double num0 = double(y[k]) * st.c + double(x1[k]) * st.s;
+        const double numL = num0 + (nk - 1) * st.s;
+        SplitSpan(std::min(num0, numL), std::max(num0, numL), nk, st.inv, st.last, nPerBin, slotA[k], cntA[k], slotB[k],
+                  cntB[k], kInner[k]);
+    }
+}
+
+void BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                    int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
+{
+    const double nPerBinA = PerBin(p.a), nPerBinB = PerBin(p.b);
+    for (size_t k = 0; k < count; ++k) {
+        const double nk = n[k];
+        const double a0 = double(y[k]) * p.a.c + double(x1[k]) * p.a.s, aL = a0 + (nk - 1) * p.a.s;
+        const double b0 = double(y[k]) * p.b.c + double(x1[k]) * p.b.s, bL = b0 + (nk - 1) * p.b.s;
+        const bool bUseB = std::max(a0, aL) < kScaleD;  // nothing of the run counts in the first step
+        const double lo = bUseB ? std::min(b0, bL) : std::min(a0, aL), hi = bUseB ? std::max(b0, bL) : std::max(a0, aL);
+        SplitSpan(lo, hi, nk, bUseB ? p.b.inv : p.a.inv, bUseB ? p.b.last : p.a.last, bUseB ? nPerBinB : nPerBinA,
+                  slotA[k], cntA[k], slotB[k], cntB[k], kInner[k]);
+        const int32_t nOffset = bUseB ? int32_t(p.nOffsetB) : 0;
+        slotA[k] += nOffset;
+        slotB[k] += nOffset;
+        bCross[k] = !bUseB && std::max(b0, bL) >= kScaleD;
+    }
+}
