@@ -26,9 +26,10 @@ constexpr size_t kBlock = 512;      // runs split at once
 struct CBoundWork {
     size_t nBins = 0;               // slots per step: slot 0 (rho not above 0), then bin b at b + 1
     std::vector<int32_t> coarse;
-    std::vector<int32_t> inner;     // differences of what spans give the bins between their ends
+    std::vector<int32_t> inner;     // differences of what spans give the bins between their ends, two copies
     std::vector<int32_t> out;       // the kernels' six output arrays of kBlock
     int32_t* Copy(size_t k) { return coarse.data() + k * 2 * nBins; }
+    int32_t* Inner(size_t k) { return inner.data() + k * (2 * nBins + 1); }
     int32_t* Out(size_t k) { return out.data() + k * kBlock; }
 };
 
@@ -67,23 +68,38 @@ void AddShortRuns(const CRunList& r, CBoundWork& w, Kernel split)
     }
 }
 
-// Spans: two slots and the bins between them.
+// Spans: two slots and the bins between them. Most spans give the bins between nothing, so
+// neighbouring spans add into different copies here too.
 void AddSpanSlots(CBoundWork& w, size_t m)
 {
     const int32_t *slotA = w.Out(0), *cntA = w.Out(1), *slotB = w.Out(2), *cntB = w.Out(3), *kInner = w.Out(4);
-    int32_t *h2 = w.Copy(2), *h3 = w.Copy(3), *inner = w.inner.data();
-    for (size_t k = 0; k < m; ++k) {
-        h2[slotA[k]] += cntA[k];
-        h3[slotB[k]] += cntB[k];
-        inner[slotA[k] + 1] += kInner[k];
-        inner[slotB[k]] -= kInner[k];
+    int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
+    int32_t *in0 = w.Inner(0), *in1 = w.Inner(1);
+    size_t k = 0;
+    for (; k + 2 <= m; k += 2) {
+        h0[slotA[k]] += cntA[k];
+        h1[slotB[k]] += cntB[k];
+        in0[slotA[k] + 1] += kInner[k];
+        in0[slotB[k]] -= kInner[k];
+        h2[slotA[k + 1]] += cntA[k + 1];
+        h3[slotB[k + 1]] += cntB[k + 1];
+        in1[slotA[k + 1] + 1] += kInner[k + 1];
+        in1[slotB[k + 1]] -= kInner[k + 1];
+    }
+    for (; k < m; ++k) {
+        h0[slotA[k]] += cntA[k];
+        h1[slotB[k]] += cntB[k];
+        in0[slotA[k] + 1] += kInner[k];
+        in0[slotB[k]] -= kInner[k];
     }
 }
 
 // Runs placed in the first step of a pair that also count in the second: added there alone
 // (they lie across the line where both steps' rho is near 0, so there are few of them).
-void AddCrossings(const CRunList& r, size_t k0, size_t m, const CBoundPair& p, CBoundWork& w)
+void AddCrossings(const CRunList& r, size_t k0, size_t m, size_t nCrossings, const CBoundPair& p, CBoundWork& w)
 {
+    if (nCrossings == 0)
+        return;
     const int32_t* bCross = w.Out(5);
     const size_t nOffset = size_t(p.nOffsetB);
     for (size_t k = 0; k < m; ++k)
@@ -93,8 +109,8 @@ void AddCrossings(const CRunList& r, size_t k0, size_t m, const CBoundPair& p, C
             BoundSpansPlain(p.b, &r.y[i], &r.x1[i], &r.n[i], 1, &slotA, &cntA, &slotB, &cntB, &kInner);
             w.Copy(2)[nOffset + slotA] += cntA;
             w.Copy(3)[nOffset + slotB] += cntB;
-            w.inner[nOffset + slotA + 1] += kInner;
-            w.inner[nOffset + slotB] -= kInner;
+            w.Inner(0)[nOffset + slotA + 1] += kInner;
+            w.Inner(0)[nOffset + slotB] -= kInner;
         }
 }
 
@@ -119,14 +135,15 @@ void AddPair(const CBoundRuns& runs, const CBoundPair& p, CBoundWork& w)
     const auto pair = HasAvx2() ? BoundPairAvx2 : BoundPairPlain;
     const CRunList& r = runs.shortRuns;
     AddShortRuns(r, w, [&](size_t k0, size_t m) {
-        pair(p, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
-        AddCrossings(r, k0, m, p, w);
+        const size_t nCrossings = pair(p, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
+        AddCrossings(r, k0, m, nCrossings, p, w);
     });
     const CRunList& sp = runs.spans;
     for (size_t k0 = 0; k0 < sp.size(); k0 += kBlock) {
         const size_t m = std::min(kBlock, sp.size() - k0);
-        pair(p, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
-        AddCrossings(sp, k0, m, p, w);
+        const size_t nCrossings =
+            pair(p, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
+        AddCrossings(sp, k0, m, nCrossings, p, w);
         AddSpanSlots(w, m);
     }
 }
@@ -137,7 +154,7 @@ std::pair<int32_t, int32_t> Maxima(CBoundWork& w)
     int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
     int32_t nMax[2] = {0, 0}, nInner = 0;
     for (size_t b = 0; b < 2 * w.nBins; ++b) {
-        nInner += w.inner[b];
+        nInner += w.Inner(0)[b] + w.Inner(1)[b];
         if (b % w.nBins != 0)
             nMax[b / w.nBins] = std::max(nMax[b / w.nBins], h0[b] + h1[b] + h2[b] + h3[b] + nInner);
     }
@@ -180,7 +197,7 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
         for (CBoundWork& w : work) {
             w.nBins = static_cast<size_t>(nDiagonal) / kChunk + 3;
             w.coarse.resize(kBinCopies * 2 * w.nBins);
-            w.inner.resize(2 * w.nBins + 1);
+            w.inner.resize(2 * (2 * w.nBins + 1));
             w.out.resize(6 * kBlock);
         }
     } catch (const std::bad_alloc&) {
@@ -263,10 +280,11 @@ void BoundSpansPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, 
     }
 }
 
-void BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                    int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
+size_t BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
 {
     const double nPerBinA = PerBin(p.a), nPerBinB = PerBin(p.b);
+    size_t nCrossings = 0;
     for (size_t k = 0; k < count; ++k) {
         const double nk = n[k];
         const double a0 = double(y[k]) * p.a.c + double(x1[k]) * p.a.s, aL = a0 + (nk - 1) * p.a.s;
@@ -279,5 +297,7 @@ void BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, co
         slotA[k] += nOffset;
         slotB[k] += nOffset;
         bCross[k] = !bUseB && std::max(b0, bL) >= kScaleD;
+        nCrossings += size_t(bCross[k]);
     }
+    return nCrossings;
 }

@@ -57,14 +57,15 @@ void BoundSpansAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, c
 // other side of the same line): each run is placed in the first step where any of its points
 // counts there, else in the second (slots offset by nOffsetB). bCross[k] marks the runs that
 // also count in the second step although placed in the first: the caller adds those alone.
+// Returns how many there are.
 struct CBoundPair {
     CBoundStep a, b;
     double nOffsetB;
 };
-void BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                    int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
-void BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                   int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
+size_t BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
+size_t BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                     int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
 
 // 1 / (8 * 100000), nudged up so that floor(num * kInvCoarse) never falls below num / 800000.
 constexpr double kInvCoarse = (1.0 / 800000.0) * (1.0 + 1.0 / (1ull << 50));

@@ -99,15 +99,15 @@ void BoundSpansAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, c
     BoundSpansPlain(st, y + k, x1 + k, n + k, count - k, slotA + k, cntA + k, slotB + k, cntB + k, kInner + k);
 }
 
-void BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                   int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
+size_t BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                     int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
 {
     const __m256d ca = _mm256_set1_pd(p.a.c), sa = _mm256_set1_pd(p.a.s), cb = _mm256_set1_pd(p.b.c), sb = _mm256_set1_pd(p.b.s);
     const __m256d invA = _mm256_set1_pd(p.a.inv), invB = _mm256_set1_pd(p.b.inv);
     const __m256d lastA = _mm256_set1_pd(p.a.last), lastB = _mm256_set1_pd(p.b.last);
     const __m256d perA = PerBin(p.a), perB = PerBin(p.b), offB = _mm256_set1_pd(p.nOffsetB);
     const __m256d one = _mm256_set1_pd(1.0), scale = _mm256_set1_pd(kScaleD);
-    size_t k = 0;
+    size_t k = 0, nCrossings = 0;
     for (; k + 4 <= count; k += 4) {
         const __m256d yv = Load(y + k), xv = Load(x1 + k), nv = Load(n + k), steps = _mm256_sub_pd(nv, one);
         const __m256d a0 = _mm256_add_pd(_mm256_mul_pd(yv, ca), _mm256_mul_pd(xv, sa));
@@ -123,8 +123,10 @@ void BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, con
                    kInner + k);
         const __m256d cross = _mm256_andnot_pd(useB, _mm256_cmp_pd(bHi, scale, _CMP_GE_OQ));
         Store(bCross + k, _mm256_and_pd(one, cross));
+        nCrossings += size_t(__builtin_popcount(unsigned(_mm256_movemask_pd(cross))));
     }
-    BoundPairPlain(p, y + k, x1 + k, n + k, count - k, slotA + k, cntA + k, slotB + k, cntB + k, kInner + k, bCross + k);
+    return nCrossings +
+           BoundPairPlain(p, y + k, x1 + k, n + k, count - k, slotA + k, cntA + k, slotB + k, cntB + k, kInner + k, bCross + k);
 }
 #else
 void BoundSplitsAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
@@ -138,9 +140,9 @@ void BoundSpansAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, c
 {
     BoundSpansPlain(st, y, x1, n, count, slotA, cntA, slotB, cntB, kInner);
 }
-void BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                   int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
+size_t BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
+                     int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
 {
-    BoundPairPlain(p, y, x1, n, count, slotA, cntA, slotB, cntB, kInner, bCross);
+    return BoundPairPlain(p, y, x1, n, count, slotA, cntA, slotB, cntB, kInner, bCross);
 }
 #endif

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <mutex>
@@ -178,9 +179,11 @@ TEST_F(KernelVersions, HoughBoundPairsAgree)
         const double c = Pick(-100000, 0), s = Pick(0, 100000);
         const CBoundPair p{step(c, s), step(-c - Pick(0, 1), -s - Pick(0, 1)), 702};
         std::vector<int32_t> a(6 * n), b(6 * n);
-        BoundPairPlain(p, y.data(), x1.data(), len.data(), n, &a[0], &a[n], &a[2 * n], &a[3 * n], &a[4 * n], &a[5 * n]);
-        BoundPairAvx2(p, y.data(), x1.data(), len.data(), n, &b[0], &b[n], &b[2 * n], &b[3 * n], &b[4 * n], &b[5 * n]);
+        const size_t nA = BoundPairPlain(p, y.data(), x1.data(), len.data(), n, &a[0], &a[n], &a[2 * n], &a[3 * n], &a[4 * n], &a[5 * n]);
+        const size_t nB = BoundPairAvx2(p, y.data(), x1.data(), len.data(), n, &b[0], &b[n], &b[2 * n], &b[3 * n], &b[4 * n], &b[5 * n]);
         ASSERT_EQ(a, b) << "cos " << c << " sin " << s;
+        ASSERT_EQ(nA, nB);
+        ASSERT_EQ(nA, size_t(std::count(a.begin() + 5 * n, a.end(), 1)));
     }
 }
 
