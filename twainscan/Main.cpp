@@ -20,6 +20,8 @@ void PrintSource(const TW_IDENTITY& id)
 {
     printf("\"%s\" by %s, version %u.%u (%s), TWAIN %u.%u\n", id.ProductName, id.Manufacturer, id.Version.MajorNum,
            id.Version.MinorNum, id.Version.Info, id.ProtocolMajor, id.ProtocolMinor);
+    // Redirected output is fully buffered: what was printed must survive a later crash.
+    fflush(stdout);
 }
 
 int ListSources(CTwainSession& session)
@@ -54,6 +56,7 @@ void PrintPages(const std::vector<SPageReport>& pages)
         const SPageReport& page = pages[i];
         printf("page %zu: %d x %d pixels, %d x %d dpi, %d bits, %zu bytes, %s\n", i + 1, page.nWidth, page.nHeight,
                page.nXRes, page.nYRes, page.nBitsPerPixel, page.nBytes, page.sFile.c_str());
+        fflush(stdout);
     }
 }
 
