@@ -45,7 +45,7 @@ void RotateRowsPlain(const CRotateGeometry& g, int32_t i0, int32_t i1)
         for (int32_t i = i0; i < i1; ++i) RotateRowPlain(g, i, j0, std::min(g.nWidth, j0 + kRotateStrip));
 }
 
-std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateParam* pParam)
+CPageBytes normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateParam* pParam)
 {
     TraceA("normal_rotate<-------------");
     if (!pParam)
@@ -60,7 +60,7 @@ std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateP
         return {};  // the angle in radians overflowed
     TraceA("cosvalue = %0.6f,sinvalue = %0.6f,tmp_angle=%0.6f,img_width=%d,img_height=%d\n", c, s, theta, W, H);
     const int32_t ch = page.PixelType() == 2 ? 3 : 1;
-    std::vector<uint8_t> out;
+    CPageBytes out;  // every pixel is written below: white or interpolated
     try {
         out.resize(static_cast<size_t>(W) * H * ch);
     } catch (const std::bad_alloc&) {
@@ -84,7 +84,7 @@ std::vector<uint8_t> normal_rotate(CImageEffects*, const uint8_t* pSrc, CRotateP
         }
     });
     if (page.PixelType() == 0) {
-        std::vector<uint8_t> packed;
+        CPageBytes packed;
         try {
             packed.resize(BwRowBytes(W) * H);
         } catch (const std::bad_alloc&) {

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+
+#include "imaging/PageBytes.h"
 
 class CImageEffects;
 
@@ -20,4 +21,4 @@ struct CRotateParam {
 // The rotated page in the source's format (black and white comes back packed, rows of
 // (W + 7) / 8 bytes); empty when the page cannot be rotated (null, bad size or pixel type, an
 // angle that is not a number or infinite, out of memory), in which case the caller keeps it.
-std::vector<uint8_t> normal_rotate(CImageEffects* pEffects, const uint8_t* pSrc, CRotateParam* pParam);
+CPageBytes normal_rotate(CImageEffects* pEffects, const uint8_t* pSrc, CRotateParam* pParam);

@@ -77,7 +77,7 @@ void AutoRotate(CScanController& controller, int nPixelType, int nResolution)
         TraceA("纠偏角度 f = %0.6f", fAngle);
         if (fAngle != 0.0f) {
             CRotateParam param{nPixelType, nResolution, nWidth, nHeight, 0, 0, fAngle};
-            std::vector<uint8_t> out = normal_rotate(&fx, nPixelType == 0 ? grey.data() : work.data(), &param);
+            const CPageBytes out = normal_rotate(&fx, nPixelType == 0 ? grey.data() : work.data(), &param);
             TraceA("newImageWidth = %d, newImageHeight = %d", param.nOutWidth, param.nOutHeight);
             if (!out.empty())
                 std::memcpy(spool.Data(), out.data(), std::min(out.size(), nPage));

@@ -90,7 +90,7 @@ void BM_Rotate(benchmark::State& state)
     const CBenchPage& p = Page(int(state.range(0)));
     for (auto _ : state) {
         CRotateParam rp{2, int32_t(state.range(0)), p.w, p.h, 0, 0, -3.0f};
-        std::vector<uint8_t> out = normal_rotate(nullptr, p.rgb.data(), &rp);
+        CPageBytes out = normal_rotate(nullptr, p.rgb.data(), &rp);
         benchmark::DoNotOptimize(out.data());
     }
 }
@@ -158,9 +158,9 @@ bool VerifyAgainstReference()
             bOk &= a == b;
         }
         CRotateParam ra{2, dpi, p.w, p.h, 0, 0, -3.0f}, rb = ra;
-        const bool bRot = normal_rotate(nullptr, p.rgb.data(), &ra) == oracle::NormalRotate(p.rgb.data(), &rb);
+        const bool bRot = oracle::AsBytes(normal_rotate(nullptr, p.rgb.data(), &ra)) == oracle::NormalRotate(p.rgb.data(), &rb);
         CRotateParam ga{1, dpi, p.w, p.h, 0, 0, -3.0f}, gb = ga;
-        const bool bRotGrey = normal_rotate(nullptr, p.grey.data(), &ga) == oracle::NormalRotate(p.grey.data(), &gb);
+        const bool bRotGrey = oracle::AsBytes(normal_rotate(nullptr, p.grey.data(), &ga)) == oracle::NormalRotate(p.grey.data(), &gb);
         std::printf("verify rotate %d dpi: colour %s, grey %s\n", dpi, bRot ? "same" : "DIFFERENT", bRotGrey ? "same" : "DIFFERENT");
         bOk &= bRot && bRotGrey;
         for (int type : {1, 2}) {

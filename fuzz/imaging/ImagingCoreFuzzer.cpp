@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<uint8_t>& rotSrc = type == 2 ? src : grey;
     CRotateParam rp{type, dpi, w, h, -1, -1, (nAngleBits & 1) ? skew : angle};
     CRotateParam rpRef = rp;
-    const std::vector<uint8_t> turned = normal_rotate(nullptr, rotSrc.data(), &rp);
+    const std::vector<uint8_t> turned = oracle::AsBytes(normal_rotate(nullptr, rotSrc.data(), &rp));
     if (turned != oracle::NormalRotate(rotSrc.data(), &rpRef))
         __builtin_trap();
     if (!turned.empty() && turned.size() != (type == 0 ? BwRowBytes(w) * h : nSrc))

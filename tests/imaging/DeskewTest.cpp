@@ -230,7 +230,7 @@ TEST(Deskew, StraightensSkewedPages)
             const double measured = Measure(g, w, h, dpi);
             EXPECT_NEAR(std::fabs(measured), std::abs(a), 1.0) << dpi << " dpi, " << a << " degrees";
             CRotateParam rp{1, dpi, w, h, 0, 0, float(measured)};
-            const std::vector<uint8_t> level = normal_rotate(nullptr, g.data(), &rp);
+            const std::vector<uint8_t> level = oracle::AsBytes(normal_rotate(nullptr, g.data(), &rp));
             ASSERT_EQ(level.size(), g.size());
             EXPECT_LE(std::fabs(Measure(level, w, h, dpi)), 1.0) << dpi << " dpi, " << a << " degrees, measured " << measured;
         }

@@ -120,7 +120,7 @@ TEST(OracleEquality, NormalRotate)
         const std::vector<uint8_t> src = p.type == 2 ? Spool(p, rng) : p.grey;
         const float angle = std::uniform_real_distribution<float>(-20.0f, 20.0f)(rng);
         CRotateParam a{p.type, p.dpi, p.w, p.h, 0, 0, n % 10 == 0 ? float(int(angle)) : angle}, b = a;
-        ASSERT_EQ(normal_rotate(nullptr, src.data(), &a), oracle::NormalRotate(src.data(), &b)) << n;
+        ASSERT_EQ(oracle::AsBytes(normal_rotate(nullptr, src.data(), &a)), oracle::NormalRotate(src.data(), &b)) << n;
     }
     SetImagingThreads(2);
 }

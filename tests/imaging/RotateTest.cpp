@@ -25,7 +25,7 @@ TEST(Rotate, AngleZeroStillResamplesWithWhiteBorders)
         const std::vector<uint8_t> src = Ramp(w, h, ch);
         CRotateParam p{ch == 3 ? 2 : 1, 300, w, h, 0, 0, 0.0f};
         CTraceCapture trace;
-        const std::vector<uint8_t> out = normal_rotate(nullptr, src.data(), &p);
+        const CPageBytes out = normal_rotate(nullptr, src.data(), &p);
         ASSERT_EQ(out.size(), src.size());
         EXPECT_EQ(p.nOutWidth, w);
         EXPECT_EQ(p.nOutHeight, h);
@@ -47,7 +47,7 @@ TEST(Rotate, BlackAndWhiteComesBackPackedWithWhiteCorners)
     const int32_t w = 20, h = 10;
     const std::vector<uint8_t> black(size_t(w) * h, 0);  // the 0/1 working form
     CRotateParam p{0, 300, w, h, 0, 0, 0.0f};
-    const std::vector<uint8_t> out = normal_rotate(nullptr, black.data(), &p);
+    const CPageBytes out = normal_rotate(nullptr, black.data(), &p);
     ASSERT_EQ(out.size(), BwRowBytes(w) * h);
     EXPECT_EQ(out[0], 0xFF);
     EXPECT_EQ(out[1], 0xFF);
@@ -57,7 +57,7 @@ TEST(Rotate, BlackAndWhiteComesBackPackedWithWhiteCorners)
     EXPECT_EQ(out[5], 0x30);
     // turned, the corners show white paper
     p.fAngle = 10.0f;
-    const std::vector<uint8_t> turned = normal_rotate(nullptr, black.data(), &p);
+    const CPageBytes turned = normal_rotate(nullptr, black.data(), &p);
     EXPECT_EQ(turned[0] & 0x80, 0x80);
     EXPECT_EQ(turned[(h - 1) * 3 + 2] & 0x10, 0x10);  // pixel 19 of the last row
 }
@@ -73,7 +73,7 @@ TEST(Rotate, MatchesTheReferenceForAllTypesAndThreadCounts)
                     if (type == 0)
                         for (uint8_t& v : src) v &= 1;
                     CRotateParam p{type, 150, w, h, 0, 0, angle}, q = p;
-                    EXPECT_EQ(normal_rotate(nullptr, src.data(), &p), oracle::NormalRotate(src.data(), &q))
+                    EXPECT_EQ(oracle::AsBytes(normal_rotate(nullptr, src.data(), &p)), oracle::NormalRotate(src.data(), &q))
                         << type << " " << angle << " " << w << "x" << h;
                 }
     }
