@@ -47,6 +47,19 @@ bool StartFeeder(CAcquisition& acq)
     return !::testing::Test::HasFailure();
 }
 
+// Takes every page of a simplex feeder batch of grey sheets by native transfer, each compared
+// with the simulator's page (nRows as for GreyPageIs) and ended with the Count left after it.
+void TakeGreyFeederPages(CAcquisition& acq, int nSheets, size_t nRows = 0)
+{
+    for (int nPage = 1; nPage <= nSheets; ++nPage) {
+        SCOPED_TRACE(testing::Message() << "page " << nPage);
+        EXPECT_TRUE(GreyPageIs(acq, nPage, 0, nRows));
+        TW_PENDINGXFERS pending{};
+        ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+        EXPECT_EQ(pending.Count, nPage < nSheets ? 1 : 0);
+    }
+}
+
 long long MillisSince(std::chrono::steady_clock::time_point t0)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
@@ -93,13 +106,7 @@ TEST(XferFeeder, PagesEndingEarlyDoNotShortenOrHoldUpTheSheetsAfterThem)
     mvltest::CScopedEnv deadline(L"mvlTWAINseamNextPageMs", L"8000");
     CAcquisition acq("FeederSheets=3\r\n", "EofAtLine=20\r\n");
     ASSERT_TRUE(StartFeeder(acq));
-    for (int nPage = 1; nPage <= 3; ++nPage) {
-        SCOPED_TRACE(testing::Message() << "page " << nPage);
-        EXPECT_TRUE(GreyPageIs(acq, nPage, 0, 20));
-        TW_PENDINGXFERS pending{};
-        ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
-        EXPECT_EQ(pending.Count, nPage < 3 ? 1 : 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(TakeGreyFeederPages(acq, 3, 20));
     EXPECT_FALSE(acq.Src().Trace().Contains("get next page TIMEOUT"));
     EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
 }
@@ -109,13 +116,7 @@ TEST(XferFeeder, DeviceEventsCountPagesMarkTheJobEndAndSignalEveryPageButTheFirs
     mvltest::CScopedEnv testTrace(L"mvlTWAINtest", L"1");
     CAcquisition acq("FeederSheets=3\r\n");
     ASSERT_TRUE(StartFeeder(acq));
-    for (int nPage = 1; nPage <= 3; ++nPage) {
-        SCOPED_TRACE(testing::Message() << "page " << nPage);
-        EXPECT_TRUE(GreyPageIs(acq, nPage, 0));
-        TW_PENDINGXFERS pending{};
-        ASSERT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
-        EXPECT_EQ(pending.Count, nPage < 3 ? 1 : 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(TakeGreyFeederPages(acq, 3));
     const auto& trace = acq.Src().Trace();
     // The first page is already being read when it ends: no signal for it.
     EXPECT_TRUE(trace.Contains("event 3, g_nDevicePages 1, m_devState 1"));
