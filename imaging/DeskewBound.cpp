@@ -118,14 +118,14 @@ void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w)
 {
     const bool bAvx2 = HasAvx2();
     const CRunList& r = runs.shortRuns;
+    const auto span = bAvx2 ? BoundSpansAvx2 : BoundSpansPlain;
     AddShortRuns(r, w, [&](size_t k0, size_t m) {
-        (bAvx2 ? BoundSplitsAvx2 : BoundSplitsPlain)(st, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3));
+        span(st, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4));
     });
     const CRunList& sp = runs.spans;
     for (size_t k0 = 0; k0 < sp.size(); k0 += kBlock) {
         const size_t m = std::min(kBlock, sp.size() - k0);
-        (bAvx2 ? BoundSpansAvx2 : BoundSpansPlain)(st, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2),
-                                                   w.Out(3), w.Out(4));
+        span(st, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4));
         AddSpanSlots(w, m);
     }
 }
@@ -221,25 +221,6 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
         }
     });
     return true;
-}
-
-void BoundSplitsPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB)
-{
-    const bool bRising = st.s >= 0;
-    for (size_t k = 0; k < count; ++k) {
-        const double num0 = double(y[k]) * st.c + double(x1[k]) * st.s;
-        const double b0 = num0 < kScaleD ? -1.0 : std::min(std::floor(num0 * kInvCoarse), st.last - 1);
-        const double room = bRising ? (b0 + 1) * kCoarseD - num0 : num0 - std::max(b0 * kCoarseD, kScaleD);
-        const double bNext = bRising ? b0 + 1 : std::max(b0 - 1, -1.0);
-        const double q = std::max(std::min(room * st.inv, 64.0), -1.0);
-        const double first = std::trunc(q) + 1;
-        const double nk = n[k];
-        slotA[k] = int32_t(b0 + 1);
-        cntA[k] = int32_t(std::max(std::min(first + 1, nk), 0.0));
-        slotB[k] = int32_t(bNext + 1);
-        cntB[k] = int32_t(std::max(std::min(nk - first + 1, nk), 0.0));
-    }
 }
 
 namespace {

@@ -38,16 +38,11 @@ struct CBoundStep {
     double last;      // highest coarse bin
 };
 
-// Runs k in [0, count): first row y[k], first column + 1 in x1[k], length n[k] (at most 8).
-// Writes the two slots (bin + 1, slot 0 for rho not above 0) and the points each is given.
-void BoundSplitsPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB);
-void BoundSplitsAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
-                     int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB);
-
-// Spans of any length: a span's rho range may cross several bins. Writes the bins of its two
-// ends (slots as above) with the points each is given, and kInner: what every bin strictly
-// between them is given (0 when there is none), to be added over the slots slotA + 1 to slotB - 1.
+// Runs k in [0, count): first row y[k], first column + 1 in x1[k], length n[k]. A run's rho
+// range may cross several bins (a short run's at most two). Writes the bins of its two ends
+// (bin + 1, slot 0 for rho not above 0) with the points each is given, and kInner: what every
+// bin strictly between them is given (0 when there is none), to be added over the slots
+// slotA + 1 to slotB - 1.
 void BoundSpansPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner);
 void BoundSpansAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,

@@ -78,10 +78,7 @@ TEST(DeskewHough, CoarseBinsNeverHoldLessThanThePoints)
             for (size_t k = 0; k < n; ++k)
                 y[k] = pick(53, 3400), x1[k] = pick(1, 2400), len[k] = bSpans ? pick(9, 700) : pick(1, 8);
             int32_t *slotA = &out[0], *cntA = &out[n], *slotB = &out[2 * n], *cntB = &out[3 * n], *inner = &out[4 * n];
-            if (bSpans)
-                BoundSpansPlain(st, y.data(), x1.data(), len.data(), n, slotA, cntA, slotB, cntB, inner);
-            else
-                BoundSplitsPlain(st, y.data(), x1.data(), len.data(), n, slotA, cntA, slotB, cntB);
+            BoundSpansPlain(st, y.data(), x1.data(), len.data(), n, slotA, cntA, slotB, cntB, inner);
             for (size_t k = 0; k < n; ++k) {
                 std::vector<int64_t> given(size_t(kLast) + 1, 0), truth(size_t(kLast) + 1, 0);
                 given[slotA[k]] += cntA[k];
