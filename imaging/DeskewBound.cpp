@@ -41,8 +41,7 @@ bool CanVote(int32_t step)
 
 CBoundStep StepOf(int32_t step, size_t nBins)
 {
-    const int32_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
-    return {double(c), double(s), s == 0 ? 1e9 : 1.0 / double(s < 0 ? -s : s), double(nBins - 2)};
+    return MakeBoundStep(DeskewCosTable()[step], DeskewSinTable()[step], int32_t(nBins - 2));
 }
 
 // Short runs through a split kernel: two slots each.
@@ -114,9 +113,9 @@ void AddCrossings(const CRunList& r, size_t k0, size_t m, size_t nCrossings, con
         }
 }
 
-void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w)
+void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w, bool bWide)
 {
-    const bool bAvx2 = HasAvx2();
+    const bool bAvx2 = HasAvx2() && !bWide;
     const CRunList& r = runs.shortRuns;
     const auto span = bAvx2 ? BoundSpansAvx2 : BoundSpansPlain;
     AddShortRuns(r, w, [&](size_t k0, size_t m) {
@@ -130,9 +129,9 @@ void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w)
     }
 }
 
-void AddPair(const CBoundRuns& runs, const CBoundPair& p, CBoundWork& w)
+void AddPair(const CBoundRuns& runs, const CBoundPair& p, CBoundWork& w, bool bWide)
 {
-    const auto pair = HasAvx2() ? BoundPairAvx2 : BoundPairPlain;
+    const auto pair = HasAvx2() && !bWide ? BoundPairAvx2 : BoundPairPlain;
     const CRunList& r = runs.shortRuns;
     AddShortRuns(r, w, [&](size_t k0, size_t m) {
         const size_t nCrossings = pair(p, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
@@ -188,6 +187,9 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
     // for one are (nearly) the points negative for the other.
     std::vector<std::pair<int32_t, int32_t>> tasks;  // (step, second step or -1)
     std::vector<CBoundWork> work(std::max(nThreads, 1));
+    // Width plus height is below 1.5 times the diagonal: below the limit, every numerator fits
+    // the 32-bit kernels.
+    const bool bWide = (int64_t(nDiagonal) + 1) * 3 / 2 >= kBoundNarrowLimit;
     try {
         for (int32_t i = 0; i < kSteps / 2; ++i) {
             const bool bA = CanVote(i), bB = CanVote(i + kSteps / 2);
@@ -212,9 +214,9 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
             std::fill(w.coarse.begin(), w.coarse.end(), 0);
             std::fill(w.inner.begin(), w.inner.end(), 0);
             if (b < 0)
-                AddSingle(runs, StepOf(a, w.nBins), w);
+                AddSingle(runs, StepOf(a, w.nBins), w, bWide);
             else
-                AddPair(runs, CBoundPair{StepOf(a, w.nBins), StepOf(b, w.nBins), double(w.nBins)}, w);
+                AddPair(runs, CBoundPair{StepOf(a, w.nBins), StepOf(b, w.nBins), int32_t(w.nBins)}, w, bWide);
             const auto [nA, nB] = Maxima(w);
             bound[a] = nA;
             if (b >= 0) bound[b] = nB;
@@ -223,61 +225,66 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
     return true;
 }
 
-namespace {
-
-// Where a run of nk points from lo to hi (numerators, either direction) falls: the end bins
-// with the points each is given, and what every bin between them is given.
-inline void SplitSpan(double lo, double hi, double nk, double inv, double last, double nPerBin, int32_t& slotA,
-                      int32_t& cntA, int32_t& slotB, int32_t& cntB, int32_t& kInner)
+CBoundStep MakeBoundStep(int32_t c, int32_t s, int32_t last)
 {
-    const double bl = lo < kScaleD ? -1.0 : std::min(std::floor(lo * kInvCoarse), last - 1);
-    const double bh = hi < kScaleD ? -1.0 : std::min(std::floor(hi * kInvCoarse), last - 1);
-    const bool bOne = bl == bh;
-    // Points below the first value past the low bin, and from the first value of the high one.
-    const double qLo = (std::max((bl + 1) * kCoarseD, kScaleD) - lo) * inv;
-    const double qHi = (std::max(bh * kCoarseD, kScaleD) - lo) * inv;
-    slotA = int32_t(bl + 1);
-    cntA = int32_t(bOne ? nk : std::min(std::trunc(qLo) + 2, nk));
-    slotB = int32_t(bh + 1);
-    cntB = int32_t(bOne ? 0.0 : std::max(std::min(nk - std::trunc(qHi) + 1, nk), 0.0));
-    kInner = int32_t(bh - bl >= 2 ? std::min(nPerBin, nk) : 0.0);
+    const int32_t nAbs = s < 0 ? -s : s;
+    return {c, s, nAbs == 0 ? 0.0f : 1.0f / float(nAbs), last, nAbs == 0 ? INT32_MAX : kBoundCoarse / nAbs + 1};
 }
 
-// The most points of one span in one bin of the step.
-inline double PerBin(const CBoundStep& st) { return std::floor(kCoarseD * st.inv) + 2; }
+namespace {
+
+int64_t BinOf(int64_t num, int32_t last) { return num < kBoundScale ? -1 : std::min<int64_t>(num / kBoundCoarse, last - 1); }
+
+// How many steps of the run's sin lie below a distance d of numerators, estimated in single
+// precision: never more than one below the true number (d * inv is within a thousandth of it).
+int32_t Steps(int64_t d, float inv) { return int32_t(std::trunc(float(d) * inv)); }
+
+// Where a run of n points from lo to hi (numerators, either direction) falls: the end bins with
+// the points each is given, and what every bin between them is given.
+void SplitSpan(int64_t lo, int64_t hi, int32_t n, const CBoundStep& st, int32_t nOffset, int32_t& slotA, int32_t& cntA,
+               int32_t& slotB, int32_t& cntB, int32_t& kInner)
+{
+    const int64_t bl = BinOf(lo, st.last), bh = BinOf(hi, st.last);
+    slotA = int32_t(bl + 1) + nOffset;
+    slotB = int32_t(bh + 1) + nOffset;
+    if (bl == bh) {
+        cntA = n, cntB = 0, kInner = 0;
+        return;
+    }
+    // Points below the first value past the low bin (at most one more than the steps below it),
+    // and from the first value of the high one; each estimate is at most one short.
+    const int64_t dLo = std::max<int64_t>((bl + 1) * kBoundCoarse, kBoundScale) - lo;
+    const int64_t dHi = std::max<int64_t>(bh * kBoundCoarse, kBoundScale) - lo;
+    cntA = std::min(Steps(dLo, st.inv) + 2, n);
+    cntB = std::max(std::min(n - Steps(dHi, st.inv) + 1, n), 0);
+    kInner = bh - bl >= 2 ? std::min(st.perBin, n) : 0;
+}
 
 }  // namespace
 
 void BoundSpansPlain(const CBoundStep& st, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner)
 {
-    const double nPerBin = PerBin(st);
     for (size_t k = 0; k < count; ++k) {
-        const double nk = n[k];
-        const double num0 = double(y[k]) * st.c + double(x1[k]) * st.s;
-        const double numL = num0 + (nk - 1) * st.s;
-        SplitSpan(std::min(num0, numL), std::max(num0, numL), nk, st.inv, st.last, nPerBin, slotA[k], cntA[k], slotB[k],
-                  cntB[k], kInner[k]);
+        const int64_t num0 = int64_t(y[k]) * st.c + int64_t(x1[k]) * st.s;
+        const int64_t numL = num0 + int64_t(n[k] - 1) * st.s;
+        SplitSpan(std::min(num0, numL), std::max(num0, numL), n[k], st, 0, slotA[k], cntA[k], slotB[k], cntB[k], kInner[k]);
     }
 }
 
 size_t BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                       int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross)
 {
-    const double nPerBinA = PerBin(p.a), nPerBinB = PerBin(p.b);
     size_t nCrossings = 0;
     for (size_t k = 0; k < count; ++k) {
-        const double nk = n[k];
-        const double a0 = double(y[k]) * p.a.c + double(x1[k]) * p.a.s, aL = a0 + (nk - 1) * p.a.s;
-        const double b0 = double(y[k]) * p.b.c + double(x1[k]) * p.b.s, bL = b0 + (nk - 1) * p.b.s;
-        const bool bUseB = std::max(a0, aL) < kScaleD;  // nothing of the run counts in the first step
-        const double lo = bUseB ? std::min(b0, bL) : std::min(a0, aL), hi = bUseB ? std::max(b0, bL) : std::max(a0, aL);
-        SplitSpan(lo, hi, nk, bUseB ? p.b.inv : p.a.inv, bUseB ? p.b.last : p.a.last, bUseB ? nPerBinB : nPerBinA,
-                  slotA[k], cntA[k], slotB[k], cntB[k], kInner[k]);
-        const int32_t nOffset = bUseB ? int32_t(p.nOffsetB) : 0;
-        slotA[k] += nOffset;
-        slotB[k] += nOffset;
-        bCross[k] = !bUseB && std::max(b0, bL) >= kScaleD;
+        const int64_t a0 = int64_t(y[k]) * p.a.c + int64_t(x1[k]) * p.a.s, aL = a0 + int64_t(n[k] - 1) * p.a.s;
+        const int64_t b0 = int64_t(y[k]) * p.b.c + int64_t(x1[k]) * p.b.s, bL = b0 + int64_t(n[k] - 1) * p.b.s;
+        const bool bUseB = std::max(a0, aL) < kBoundScale;  // nothing of the run counts in the first step
+        if (bUseB)
+            SplitSpan(std::min(b0, bL), std::max(b0, bL), n[k], p.b, p.nOffsetB, slotA[k], cntA[k], slotB[k], cntB[k], kInner[k]);
+        else
+            SplitSpan(std::min(a0, aL), std::max(a0, aL), n[k], p.a, 0, slotA[k], cntA[k], slotB[k], cntB[k], kInner[k]);
+        bCross[k] = !bUseB && std::max(b0, bL) >= kBoundScale;
         nCrossings += size_t(bCross[k]);
     }
     return nCrossings;

@@ -32,11 +32,20 @@ CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_
 // False when memory ran out.
 bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::vector<int32_t>& bound);
 
+// One step as the kernels use it. The bins are exact (integer division of the numerator); only
+// the points given to the end bins of a run are estimated in single precision, with a margin
+// that keeps them at or above the true counts.
 struct CBoundStep {
-    double c, s;      // cos and sin table entries of the step
-    double inv;       // 1 / |sin| (a large number for sin = 0)
-    double last;      // highest coarse bin
+    int32_t c, s;     // cos and sin table entries of the step
+    float inv;        // 1 / |sin| (0 for sin = 0: then every run lies in one bin)
+    int32_t last;     // highest coarse bin
+    int32_t perBin;   // the most points of one run in one bin
 };
+CBoundStep MakeBoundStep(int32_t c, int32_t s, int32_t last);
+
+// The AVX2 kernels compute numerators in 32 bits: they take runs whose |y * cos| + |(x + n) *
+// sin| stays below 2^31, which holds when the page's width plus height is below 21000.
+constexpr int64_t kBoundNarrowLimit = 21000;
 
 // Runs k in [0, count): first row y[k], first column + 1 in x1[k], length n[k]. A run's rho
 // range may cross several bins (a short run's at most two). Writes the bins of its two ends
@@ -55,14 +64,12 @@ void BoundSpansAvx2(const CBoundStep& st, const int32_t* y, const int32_t* x1, c
 // Returns how many there are.
 struct CBoundPair {
     CBoundStep a, b;
-    double nOffsetB;
+    int32_t nOffsetB;
 };
 size_t BoundPairPlain(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                       int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
 size_t BoundPairAvx2(const CBoundPair& p, const int32_t* y, const int32_t* x1, const int32_t* n, size_t count,
                      int32_t* slotA, int32_t* cntA, int32_t* slotB, int32_t* cntB, int32_t* kInner, int32_t* bCross);
 
-// 1 / (8 * 100000), nudged up so that floor(num * kInvCoarse) never falls below num / 800000.
-constexpr double kInvCoarse = (1.0 / 800000.0) * (1.0 + 1.0 / (1ull << 50));
-constexpr double kScaleD = 100000.0;
-constexpr double kCoarseD = 800000.0;
+constexpr int32_t kBoundScale = 100000;      // numerators below it give rho 0
+constexpr int32_t kBoundCoarse = 8 * kBoundScale;  // one bin of 8 rho values

@@ -68,10 +68,10 @@ TEST(DeskewHough, CoarseBinsNeverHoldLessThanThePoints)
 {
     std::mt19937 rng(8122026);
     auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
-    constexpr double kLast = 600;  // highest bin + 1: points beyond it are lumped into the top bin
+    constexpr int32_t kLast = 600;  // highest bin + 1: points beyond it are lumped into the top bin
     for (int32_t step : {0, 1, 44, 89, 90, 134, 135, 179, 269, 270, 300, 356, 359}) {
-        const double c = DeskewCosTable()[step], s = DeskewSinTable()[step];
-        const CBoundStep st{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), kLast};
+        const int32_t c = DeskewCosTable()[step], s = DeskewSinTable()[step];
+        const CBoundStep st = MakeBoundStep(c, s, kLast);
         for (bool bSpans : {false, true}) {
             constexpr size_t n = 400;
             std::vector<int32_t> y(n), x1(n), len(n), out(5 * n);
@@ -103,10 +103,7 @@ TEST(DeskewHough, PairedStepsNeverHoldLessThanThePoints)
     std::mt19937 rng(9122026);
     auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
     constexpr int32_t kBins = 602, kSlots = 2 * kBins;
-    auto step = [&](int32_t i) {
-        const double c = DeskewCosTable()[i], s = DeskewSinTable()[i];
-        return CBoundStep{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), kBins - 2};
-    };
+    auto step = [&](int32_t i) { return MakeBoundStep(DeskewCosTable()[i], DeskewSinTable()[i], kBins - 2); };
     int nCrossings = 0;
     for (int32_t i : {90, 100, 134, 160, 178}) {
         const CBoundPair p{step(i), step(i + 180), kBins};

@@ -145,8 +145,8 @@ TEST_F(KernelVersions, HoughBoundSpansAgree)
     std::vector<int32_t> y(n), x1(n), len(n);
     for (int nCase = 0; nCase < 50; ++nCase) {
         for (size_t k = 0; k < n; ++k) y[k] = Pick(53, 7000), x1[k] = Pick(54, 5000), len[k] = Pick(1, nCase % 2 ? 8 : 3000);
-        const double c = Pick(-100000, 100000), s = nCase % 10 == 0 ? 0 : Pick(-100000, 100000);
-        const CBoundStep st{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), double(Pick(10, 1200))};
+        const int32_t c = Pick(-100000, 100000), s = nCase % 10 == 0 ? 0 : Pick(-100000, 100000);
+        const CBoundStep st = MakeBoundStep(c, s, Pick(10, 1200));
         std::vector<int32_t> a(5 * n), b(5 * n);
         BoundSpansPlain(st, y.data(), x1.data(), len.data(), n, &a[0], &a[n], &a[2 * n], &a[3 * n], &a[4 * n]);
         BoundSpansAvx2(st, y.data(), x1.data(), len.data(), n, &b[0], &b[n], &b[2 * n], &b[3 * n], &b[4 * n]);
@@ -160,8 +160,8 @@ TEST_F(KernelVersions, HoughBoundPairsAgree)
     std::vector<int32_t> y(n), x1(n), len(n);
     for (int nCase = 0; nCase < 50; ++nCase) {
         for (size_t k = 0; k < n; ++k) y[k] = Pick(53, 7000), x1[k] = Pick(54, 5000), len[k] = Pick(1, nCase % 2 ? 8 : 3000);
-        auto step = [&](double c, double s) { return CBoundStep{c, s, s == 0 ? 1e9 : 1.0 / std::fabs(s), 700}; };
-        const double c = Pick(-100000, 0), s = Pick(0, 100000);
+        auto step = [&](int32_t c, int32_t s) { return MakeBoundStep(c, s, 700); };
+        const int32_t c = Pick(-100000, 0), s = Pick(0, 100000);
         const CBoundPair p{step(c, s), step(-c - Pick(0, 1), -s - Pick(0, 1)), 702};
         std::vector<int32_t> a(6 * n), b(6 * n);
         const size_t nA = BoundPairPlain(p, y.data(), x1.data(), len.data(), n, &a[0], &a[n], &a[2 * n], &a[3 * n], &a[4 * n], &a[5 * n]);
