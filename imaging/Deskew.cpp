@@ -97,8 +97,9 @@ std::pair<int32_t, int32_t> DenseSpan(const uint8_t* pGray, int32_t W, int32_t H
     const int32_t a0 = std::clamp(nAt, 0, std::max(0, nAcross - kBlock));
     const int32_t a1 = std::min(a0 + kBlock, nAcross);
     std::vector<int32_t> line(nLen, 0);
-    for (int32_t a = a0; a < a1; ++a)
-        for (int32_t p = 0; p < nLen; ++p) {
+    // Walked in memory order: a column block is read a row piece at a time.
+    for (int32_t p = 0; p < nLen; ++p)
+        for (int32_t a = a0; a < a1; ++a) {
             const uint8_t v = bRow ? pGray[static_cast<size_t>(W) * a + p] : pGray[static_cast<size_t>(W) * p + a];
             line[p] += v <= nThreshold;
         }

@@ -162,22 +162,60 @@ std::pair<int32_t, int32_t> Maxima(CBoundWork& w)
 
 }  // namespace
 
+namespace {
+
+// The runs of one part's point rows; false when they pass nBudget bytes.
+bool AddRunsOf(const CEdgePoints& part, int32_t nWidth, size_t nBudget, CBoundRuns& runs)
+{
+    std::vector<uint32_t> scratch(nWidth);
+    for (size_t k = 0; k < part.RowCount(); ++k) {
+        const auto [xs, n] = part.RowColumns(k, scratch.data());
+        for (size_t j = 0; j < n;) {
+            size_t e = j + 1;
+            while (e < n && xs[e] == xs[e - 1] + 1) ++e;
+            (e - j > size_t(kChunk) ? runs.spans : runs.shortRuns).push(part.RowY(k), int32_t(xs[j]) + 1, int32_t(e - j));
+            if ((runs.shortRuns.size() + runs.spans.size()) * 3 * sizeof(int32_t) > nBudget)
+                return false;
+            j = e;
+        }
+    }
+    return true;
+}
+
+void Append(CRunList& to, const CRunList& from)
+{
+    to.y.insert(to.y.end(), from.y.begin(), from.y.end());
+    to.x1.insert(to.x1.end(), from.x1.begin(), from.x1.end());
+    to.n.insert(to.n.end(), from.n.begin(), from.n.end());
+}
+
+}  // namespace
+
 CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget)
 {
-    CBoundRuns runs;
-    std::vector<uint32_t> scratch(nWidth);
-    for (const CEdgePoints& part : parts)
-        for (size_t k = 0; k < part.RowCount(); ++k) {
-            const auto [xs, n] = part.RowColumns(k, scratch.data());
-            for (size_t j = 0; j < n;) {
-                size_t e = j + 1;
-                while (e < n && xs[e] == xs[e - 1] + 1) ++e;
-                (e - j > size_t(kChunk) ? runs.spans : runs.shortRuns).push(part.RowY(k), int32_t(xs[j]) + 1, int32_t(e - j));
-                if ((runs.shortRuns.size() + runs.spans.size()) * 3 * sizeof(int32_t) > nBudget)
-                    return {};
-                j = e;
+    // Each thread takes whole parts; their runs are joined in the parts' order.
+    std::vector<CBoundRuns> pieces(parts.size());
+    std::vector<char> failed(parts.size(), 0);
+    ForEachRowPart(0, int32_t(parts.size()), 1, parts.size(), [&](int, int32_t p0, int32_t p1) {
+        for (int32_t p = p0; p < p1; ++p) {
+            try {
+                failed[p] = !AddRunsOf(parts[p], nWidth, nBudget, pieces[p]);
+            } catch (const std::bad_alloc&) {
+                failed[p] = 2;
             }
         }
+    });
+    if (std::find(failed.begin(), failed.end(), 2) != failed.end())
+        throw std::bad_alloc();
+    CBoundRuns runs;
+    size_t nRuns = 0;
+    for (const CBoundRuns& piece : pieces) nRuns += piece.shortRuns.size() + piece.spans.size();
+    if (std::find(failed.begin(), failed.end(), 1) != failed.end() || nRuns * 3 * sizeof(int32_t) > nBudget)
+        return {};
+    for (const CBoundRuns& piece : pieces) {
+        Append(runs.shortRuns, piece.shortRuns);
+        Append(runs.spans, piece.spans);
+    }
     return runs;
 }
 

@@ -41,11 +41,26 @@ inline uint8_t Level(uint8_t v) { return v < 129 ? v : uint8_t(255); }
 inline uint8_t Max8(uint8_t a, uint8_t b) { return a > b ? a : b; }
 inline uint8_t Min8(uint8_t a, uint8_t b) { return a < b ? a : b; }
 
+// Zeroes the entries of a row outside [x0, x1): rows are written only inside the band, and
+// clearing all of every row cost as much as a pass over the page.
+template <typename T>
+void ZeroOutside(T* p, int32_t W, int32_t x0, int32_t x1)
+{
+    if (x1 <= x0) {
+        std::memset(p, 0, sizeof(T) * W);
+        return;
+    }
+    std::memset(p, 0, sizeof(T) * x0);
+    std::memset(p + x1, 0, sizeof(T) * (W - x1));
+}
+
 void EdgeRowBody(const uint8_t* pGray, int32_t W, int32_t H, int32_t e, uint8_t* pOut)
 {
-    std::memset(pOut, 0, W);
-    if (e < kEdgeFirst || e >= H - kEdgeFirst)
+    if (e < kEdgeFirst || e >= H - kEdgeFirst || W - kEdgeFirst <= kEdgeFirst) {
+        std::memset(pOut, 0, W);
         return;
+    }
+    ZeroOutside(pOut, W, kEdgeFirst, W - kEdgeFirst);
     const uint8_t* up = pGray + static_cast<size_t>(W) * (e - 2);
     const uint8_t* dn = pGray + static_cast<size_t>(W) * (e + 2);
     // Byte arithmetic throughout, so that the loop runs 16 or 32 pixels at a time.
@@ -62,13 +77,15 @@ void EdgeRowBody(const uint8_t* pGray, int32_t W, int32_t H, int32_t e, uint8_t*
 void DilatedSumsBody(const uint8_t* const* e, uint8_t* col, uint8_t* dil, int32_t W, int32_t H, int32_t r,
                      uint16_t* pSum)
 {
-    std::memset(pSum, 0, sizeof(uint16_t) * W);
-    if (r < kPointFirst || r >= H - kEdgeFirst)
+    if (r < kPointFirst || r >= H - kEdgeFirst || W - kEdgeFirst <= kPointFirst) {
+        std::memset(pSum, 0, sizeof(uint16_t) * W);
         return;
+    }
+    ZeroOutside(pSum, W, kPointFirst, W - kEdgeFirst);
     const uint8_t *e0 = e[0], *e1 = e[1], *e2 = e[2], *e3 = e[3], *e4 = e[4];
     for (int32_t x = kPointFirst - 2; x < W - kEdgeFirst + 2; ++x)
         col[x] = Max8(Max8(Max8(e0[x], e1[x]), Max8(e2[x], e3[x])), e4[x]);
-    std::memset(dil, 0, W);
+    ZeroOutside(dil, W, kPointFirst, W - kEdgeFirst);
     for (int32_t x = kPointFirst; x < W - kEdgeFirst; ++x)
         dil[x] = Max8(Max8(Max8(col[x - 2], col[x - 1]), Max8(col[x], col[x + 1])), col[x + 2]);
     for (int32_t x = kPointFirst; x < W - kEdgeFirst; ++x)
