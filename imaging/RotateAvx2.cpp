@@ -133,7 +133,7 @@ inline __m256i BlendChannel(const CLanes& l, __m256i p00, __m256i p01, __m256i p
     return _mm256_and_si256(v, _mm256_set1_epi32(0xFF));
 }
 
-void ColourBlock(const CRotateGeometry& g, const CLanes& l, uint8_t* pOut)
+void ColourBlock(const CRotateGeometry& g, const CLanes& l, uint8_t* pOut, bool bRoom)
 {
     const __m256i white = _mm256_set1_epi32(0x00FFFFFF);
     __m256i v = white;
@@ -157,10 +157,15 @@ void ColourBlock(const CRotateGeometry& g, const CLanes& l, uint8_t* pOut)
     }
     const __m256i packed = _mm256_shuffle_epi8(v, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,
                                                                   0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+    const __m256i bytes = _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+    if (bRoom) {
+        // The eight bytes past the block belong to pixels of this row still to be written.
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(pOut), bytes);
+        return;
+    }
     uint8_t tmp[32];
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(tmp), packed);
-    std::memcpy(pOut, tmp, 12);
-    std::memcpy(pOut + 12, tmp + 16, 12);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(tmp), bytes);
+    std::memcpy(pOut, tmp, 24);
 }
 
 }  // namespace
@@ -173,6 +178,9 @@ void RotateRowsAvx2(const CRotateGeometry& g, int32_t i0, int32_t i1)
     // Column strips, so that the few source rows a strip's neighbouring output rows read stay
     // in the first-level cache instead of whole source rows being fetched again for every row.
     const int32_t nStripBlocks = kRotateStrip / 8;
+    // Colour blocks before this one may store 32 bytes: the row goes on at least 8 bytes past
+    // them, written after them (later blocks, later strips, then the last columns).
+    const int32_t nLastWide = 3 * W >= 32 ? (3 * W - 32) / 24 + 1 : 0;
     // Where the source square of the same block lies kAheadRows output rows further down.
     const int64_t nAhead = int64_t(kAheadRows * g.fCos) * int64_t(nStride) + int64_t(kAheadRows * g.fSin) * ch;
     for (int32_t b0 = 0; b0 < nBlocks; b0 += nStripBlocks) {
@@ -185,7 +193,7 @@ void RotateRowsAvx2(const CRotateGeometry& g, int32_t i0, int32_t i1)
                 const CLanes l = Coordinates(g, rowR, rowQ, 8 * b);
                 Prefetch(g, l, nAhead);
                 if (ch == 3)
-                    ColourBlock(g, l, out + 24 * static_cast<size_t>(b));
+                    ColourBlock(g, l, out + 24 * static_cast<size_t>(b), b < nLastWide);
                 else
                     GreyBlock(g, l, out + 8 * static_cast<size_t>(b));
             }

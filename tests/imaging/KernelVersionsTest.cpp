@@ -125,8 +125,13 @@ TEST_F(KernelVersions, DeskewRowsAgree)
 
 TEST_F(KernelVersions, RotationRowsAgreeForGreyAndColour)
 {
-    for (int nCase = 0; nCase < 40; ++nCase) {
-        const int32_t w = Pick(1, 300), h = Pick(1, 300), ch = nCase % 2 ? 3 : 1;
+    // The first cases are narrow colour rows whose last block ends within a vector store of
+    // the row's (and the page's) end.
+    constexpr int32_t kNarrow[] = {8, 9, 10, 11, 13, 16, 18, 19};
+    for (int nCase = 0; nCase < 56; ++nCase) {
+        const bool bNarrow = nCase < 16;
+        const int32_t w = bNarrow ? kNarrow[nCase / 2] : Pick(1, 300), h = bNarrow ? 1 + nCase % 2 : Pick(1, 300);
+        const int32_t ch = bNarrow || nCase % 2 ? 3 : 1;
         const std::vector<uint8_t> src = RandomBytes(m_rng, size_t(w) * h * ch);
         const float theta = float(Pick(-3600, 3600)) / 10.0f * 3.1415927f / 180;
         std::vector<uint8_t> a(src.size(), 7), b(src.size(), 9);
