@@ -11,27 +11,56 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace {
 
 constexpr int32_t kSteps = 360;
 constexpr int32_t kChunk = 8;       // the longest short run: its rho changes by less than a bin
-constexpr size_t kBinCopies = 4;
+constexpr size_t kBinCopies = 2;
 constexpr size_t kBlock = 512;      // runs split at once
 
-// One thread's bins: kBinCopies copies of two steps' slots. Neighbouring runs mostly land in
-// the same bin, so consecutive runs add into different copies and one add does not wait for
-// the store of the one before.
-struct CBoundWork {
-    size_t nBins = 0;               // slots per step: slot 0 (rho not above 0), then bin b at b + 1
-    std::vector<int32_t> coarse;
-    std::vector<int32_t> inner;     // differences of what spans give the bins between their ends, two copies
-    std::vector<int32_t> out;       // the kernels' six output arrays of kBlock
-    int32_t* Copy(size_t k) { return coarse.data() + k * 2 * nBins; }
-    int32_t* Inner(size_t k) { return inner.data() + k * (2 * nBins + 1); }
-    int32_t* Out(size_t k) { return out.data() + k * kBlock; }
+// What a split kernel wrote for a block of runs.
+struct CSplits {
+    const int32_t *slotA, *cntA, *slotB, *cntB, *kInner;
 };
+
+// One thread's bins for two steps, each slot s (slot 0: rho not above 0, then bin b at b + 1)
+// in kBinCopies copies: neighbouring runs mostly land in the same bin, so consecutive runs add
+// into different copies and one add does not wait for the store of the one before.
+//
+// Every add is one 64-bit add of two counts into neighbouring 32-bit counters, neither of
+// which can carry into the other (all are sums of points, far below 2^31). Two adds into the
+// same copy either meet exactly or not at all, since a store partly overlapped by a later load
+// cannot be forwarded to it and stalls the loop:
+// - a short run's two bins are always neighbours (its rho changes by less than a bin):
+//   shortBins keeps per slot s the pair (points of runs starting in s, points of runs ending
+//   in s + 1);
+// - a span gives its two end bins points and the bins between them what one bin can hold,
+//   kept as a difference: up at the slot after the low end, down at the high end. spanBins
+//   keeps per slot s the triple (down, points, up at s + 1); the low end adds (points, up)
+//   and the high end (down, points), into different copies.
+struct CBoundWork {
+    size_t nSlots = 0;              // both steps
+    std::vector<uint32_t> shortBins, spanBins;
+    std::vector<int32_t> out;       // the kernels' six output arrays of kBlock
+    uint32_t* Short(size_t k) { return shortBins.data() + k * 2 * nSlots; }
+    uint32_t* Span(size_t k) { return spanBins.data() + k * 3 * nSlots; }
+    int32_t* Out(size_t k) { return out.data() + k * kBlock; }
+    CSplits Splits() { return {Out(0), Out(1), Out(2), Out(3), Out(4)}; }
+};
+
+using SpanKernel = decltype(&BoundSpansPlain);
+using PairKernel = decltype(&BoundPairPlain);
+
+inline void Add2(uint32_t* p, int32_t lo, int32_t hi)
+{
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    v += uint64_t(uint32_t(lo)) | uint64_t(uint32_t(hi)) << 32;
+    std::memcpy(p, &v, sizeof v);
+}
 
 bool CanVote(int32_t step)
 {
@@ -44,120 +73,107 @@ CBoundStep StepOf(int32_t step, size_t nBins)
     return MakeBoundStep(DeskewCosTable()[step], DeskewSinTable()[step], int32_t(nBins - 2));
 }
 
-// Short runs through a split kernel: two slots each.
-template <typename Kernel>
-void AddShortRuns(const CRunList& r, CBoundWork& w, Kernel split)
+// Short runs: slotB is slotA or the slot after it, and cntB is 0 in the first case.
+void AddShortSlots(CBoundWork& w, const CSplits& o, size_t nOffset, size_t m)
 {
-    int32_t *slotA = w.Out(0), *cntA = w.Out(1), *slotB = w.Out(2), *cntB = w.Out(3);
-    int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
-    for (size_t k0 = 0; k0 < r.size(); k0 += kBlock) {
-        const size_t m = std::min(kBlock, r.size() - k0);
-        split(k0, m);
-        size_t k = 0;
-        for (; k + 2 <= m; k += 2) {
-            h0[slotA[k]] += cntA[k];
-            h1[slotB[k]] += cntB[k];
-            h2[slotA[k + 1]] += cntA[k + 1];
-            h3[slotB[k + 1]] += cntB[k + 1];
-        }
-        for (; k < m; ++k) {
-            h0[slotA[k]] += cntA[k];
-            h1[slotB[k]] += cntB[k];
-        }
+    const int32_t *slotA = o.slotA, *cntA = o.cntA, *cntB = o.cntB;
+    uint32_t* h[kBinCopies];
+    for (size_t k = 0; k < kBinCopies; ++k) h[k] = w.Short(k) + 2 * nOffset;
+    size_t k = 0;
+    for (; k + 2 <= m; k += 2) {
+        Add2(h[0] + 2 * slotA[k], cntA[k], cntB[k]);
+        Add2(h[1] + 2 * slotA[k + 1], cntA[k + 1], cntB[k + 1]);
+    }
+    for (; k < m; ++k) Add2(h[0] + 2 * slotA[k], cntA[k], cntB[k]);
+}
+
+// Spans: the low end's points with the rise after it, the high end's fall with its points.
+void AddSpanSlots(CBoundWork& w, const CSplits& o, size_t nOffset, size_t m)
+{
+    const int32_t *slotA = o.slotA, *cntA = o.cntA, *slotB = o.slotB, *cntB = o.cntB, *kInner = o.kInner;
+    uint32_t* t[kBinCopies];
+    for (size_t k = 0; k < kBinCopies; ++k) t[k] = w.Span(k) + 3 * nOffset;
+    size_t k = 0;
+    for (; k + 2 <= m; k += 2) {
+        Add2(t[0] + 3 * slotA[k] + 1, cntA[k], kInner[k]);
+        Add2(t[1] + 3 * slotB[k], kInner[k], cntB[k]);
+        Add2(t[0] + 3 * slotA[k + 1] + 1, cntA[k + 1], kInner[k + 1]);
+        Add2(t[1] + 3 * slotB[k + 1], kInner[k + 1], cntB[k + 1]);
+    }
+    for (; k < m; ++k) {
+        Add2(t[0] + 3 * slotA[k] + 1, cntA[k], kInner[k]);
+        Add2(t[1] + 3 * slotB[k], kInner[k], cntB[k]);
     }
 }
 
-// Spans: two slots and the bins between them. Most spans give the bins between nothing, so
-// neighbouring spans add into different copies here too.
-void AddSpanSlots(CBoundWork& w, size_t m)
+void AddSlots(CBoundWork& w, const CSplits& o, size_t nOffset, size_t m, bool bSpans)
 {
-    const int32_t *slotA = w.Out(0), *cntA = w.Out(1), *slotB = w.Out(2), *cntB = w.Out(3), *kInner = w.Out(4);
-    int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
-    int32_t *in0 = w.Inner(0), *in1 = w.Inner(1);
-    size_t k = 0;
-    for (; k + 2 <= m; k += 2) {
-        h0[slotA[k]] += cntA[k];
-        h1[slotB[k]] += cntB[k];
-        in0[slotA[k] + 1] += kInner[k];
-        in0[slotB[k]] -= kInner[k];
-        h2[slotA[k + 1]] += cntA[k + 1];
-        h3[slotB[k + 1]] += cntB[k + 1];
-        in1[slotA[k + 1] + 1] += kInner[k + 1];
-        in1[slotB[k + 1]] -= kInner[k + 1];
-    }
-    for (; k < m; ++k) {
-        h0[slotA[k]] += cntA[k];
-        h1[slotB[k]] += cntB[k];
-        in0[slotA[k] + 1] += kInner[k];
-        in0[slotB[k]] -= kInner[k];
-    }
+    if (bSpans)
+        AddSpanSlots(w, o, nOffset, m);
+    else
+        AddShortSlots(w, o, nOffset, m);
 }
 
 // Runs placed in the first step of a pair that also count in the second: added there alone
 // (they lie across the line where both steps' rho is near 0, so there are few of them).
-void AddCrossings(const CRunList& r, size_t k0, size_t m, size_t nCrossings, const CBoundPair& p, CBoundWork& w)
+void AddCrossings(const CRunList& r, size_t k0, size_t m, const CBoundPair& p, CBoundWork& w, bool bSpans)
 {
-    if (nCrossings == 0)
-        return;
     const int32_t* bCross = w.Out(5);
-    const size_t nOffset = size_t(p.nOffsetB);
     for (size_t k = 0; k < m; ++k)
         if (bCross[k]) {
             const size_t i = k0 + k;
             int32_t slotA, cntA, slotB, cntB, kInner;
             BoundSpansPlain(p.b, &r.y[i], &r.x1[i], &r.n[i], 1, &slotA, &cntA, &slotB, &cntB, &kInner);
-            w.Copy(2)[nOffset + slotA] += cntA;
-            w.Copy(3)[nOffset + slotB] += cntB;
-            w.Inner(0)[nOffset + slotA + 1] += kInner;
-            w.Inner(0)[nOffset + slotB] -= kInner;
+            AddSlots(w, CSplits{&slotA, &cntA, &slotB, &cntB, &kInner}, size_t(p.nOffsetB), 1, bSpans);
         }
 }
 
-void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w, bool bWide)
+void AddSingle(const CBoundRuns& runs, const CBoundStep& st, CBoundWork& w, SpanKernel split)
 {
-    const bool bAvx2 = HasAvx2() && !bWide;
-    const CRunList& r = runs.shortRuns;
-    const auto span = bAvx2 ? BoundSpansAvx2 : BoundSpansPlain;
-    AddShortRuns(r, w, [&](size_t k0, size_t m) {
-        span(st, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4));
-    });
-    const CRunList& sp = runs.spans;
-    for (size_t k0 = 0; k0 < sp.size(); k0 += kBlock) {
-        const size_t m = std::min(kBlock, sp.size() - k0);
-        span(st, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4));
-        AddSpanSlots(w, m);
+    for (const bool bSpans : {false, true}) {
+        const CRunList& r = bSpans ? runs.spans : runs.shortRuns;
+        for (size_t k0 = 0; k0 < r.size(); k0 += kBlock) {
+            const size_t m = std::min(kBlock, r.size() - k0);
+            split(st, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4));
+            AddSlots(w, w.Splits(), 0, m, bSpans);
+        }
     }
 }
 
-void AddPair(const CBoundRuns& runs, const CBoundPair& p, CBoundWork& w, bool bWide)
+void AddPair(const CBoundRuns& runs, const CBoundPair& p, CBoundWork& w, PairKernel pair)
 {
-    const auto pair = HasAvx2() && !bWide ? BoundPairAvx2 : BoundPairPlain;
-    const CRunList& r = runs.shortRuns;
-    AddShortRuns(r, w, [&](size_t k0, size_t m) {
-        const size_t nCrossings = pair(p, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
-        AddCrossings(r, k0, m, nCrossings, p, w);
-    });
-    const CRunList& sp = runs.spans;
-    for (size_t k0 = 0; k0 < sp.size(); k0 += kBlock) {
-        const size_t m = std::min(kBlock, sp.size() - k0);
-        const size_t nCrossings =
-            pair(p, &sp.y[k0], &sp.x1[k0], &sp.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
-        AddCrossings(sp, k0, m, nCrossings, p, w);
-        AddSpanSlots(w, m);
+    for (const bool bSpans : {false, true}) {
+        const CRunList& r = bSpans ? runs.spans : runs.shortRuns;
+        for (size_t k0 = 0; k0 < r.size(); k0 += kBlock) {
+            const size_t m = std::min(kBlock, r.size() - k0);
+            const size_t nCrossings =
+                pair(p, &r.y[k0], &r.x1[k0], &r.n[k0], m, w.Out(0), w.Out(1), w.Out(2), w.Out(3), w.Out(4), w.Out(5));
+            AddSlots(w, w.Splits(), 0, m, bSpans);
+            if (nCrossings != 0)
+                AddCrossings(r, k0, m, p, w, bSpans);
+        }
     }
 }
 
 // The largest bin of each of the two steps in w (slot 0 of each holds rho not above 0).
 std::pair<int32_t, int32_t> Maxima(CBoundWork& w)
 {
-    int32_t *h0 = w.Copy(0), *h1 = w.Copy(1), *h2 = w.Copy(2), *h3 = w.Copy(3);
-    int32_t nMax[2] = {0, 0}, nInner = 0;
-    for (size_t b = 0; b < 2 * w.nBins; ++b) {
-        nInner += w.Inner(0)[b] + w.Inner(1)[b];
-        if (b % w.nBins != 0)
-            nMax[b / w.nBins] = std::max(nMax[b / w.nBins], h0[b] + h1[b] + h2[b] + h3[b] + nInner);
+    const size_t nBins = w.nSlots / 2;
+    int64_t nMax[2] = {0, 0}, nInner = 0, nUpNext = 0, nEndingNext = 0;
+    for (size_t b = 0; b < w.nSlots; ++b) {
+        int64_t nPoints = nEndingNext, nDown = 0, nUp = 0, nEnding = 0;
+        for (size_t k = 0; k < kBinCopies; ++k) {
+            const uint32_t *h = w.Short(k) + 2 * b, *t = w.Span(k) + 3 * b;
+            nPoints += h[0] + t[1];
+            nEnding += h[1];
+            nDown += t[0], nUp += t[2];
+        }
+        nInner += nUpNext - nDown;
+        nUpNext = nUp, nEndingNext = nEnding;
+        if (b % nBins != 0)
+            nMax[b / nBins] = std::max(nMax[b / nBins], nPoints + nInner);
     }
-    return {nMax[0], nMax[1]};
+    return {int32_t(std::min<int64_t>(nMax[0], INT32_MAX)), int32_t(std::min<int64_t>(nMax[1], INT32_MAX))};
 }
 
 }  // namespace
@@ -227,7 +243,10 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
     std::vector<CBoundWork> work(std::max(nThreads, 1));
     // Width plus height is below 1.5 times the diagonal: below the limit, every numerator fits
     // the 32-bit kernels.
-    const bool bWide = (int64_t(nDiagonal) + 1) * 3 / 2 >= kBoundNarrowLimit;
+    const bool bNarrow = (int64_t(nDiagonal) + 1) * 3 / 2 < kBoundNarrowLimit;
+    const SpanKernel split = HasAvx2() && bNarrow ? BoundSpansAvx2 : BoundSpansPlain;
+    const PairKernel pair = HasAvx2() && bNarrow ? BoundPairAvx2 : BoundPairPlain;
+    const size_t nBins = static_cast<size_t>(nDiagonal) / kChunk + 3;  // per step
     try {
         for (int32_t i = 0; i < kSteps / 2; ++i) {
             const bool bA = CanVote(i), bB = CanVote(i + kSteps / 2);
@@ -235,9 +254,9 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
                 tasks.emplace_back(bA ? i : i + kSteps / 2, bA && bB ? i + kSteps / 2 : -1);
         }
         for (CBoundWork& w : work) {
-            w.nBins = static_cast<size_t>(nDiagonal) / kChunk + 3;
-            w.coarse.resize(kBinCopies * 2 * w.nBins);
-            w.inner.resize(2 * (2 * w.nBins + 1));
+            w.nSlots = 2 * nBins;
+            w.shortBins.resize(kBinCopies * 2 * w.nSlots);
+            w.spanBins.resize(kBinCopies * 3 * w.nSlots);
             w.out.resize(6 * kBlock);
         }
     } catch (const std::bad_alloc&) {
@@ -249,12 +268,12 @@ bool BoundSteps(const CBoundRuns& runs, int32_t nDiagonal, int nThreads, std::ve
         CBoundWork& w = work[k];
         for (size_t t = nNext++; t < tasks.size(); t = nNext++) {
             const auto [a, b] = tasks[t];
-            std::fill(w.coarse.begin(), w.coarse.end(), 0);
-            std::fill(w.inner.begin(), w.inner.end(), 0);
+            std::fill(w.shortBins.begin(), w.shortBins.end(), 0);
+            std::fill(w.spanBins.begin(), w.spanBins.end(), 0);
             if (b < 0)
-                AddSingle(runs, StepOf(a, w.nBins), w, bWide);
+                AddSingle(runs, StepOf(a, nBins), w, split);
             else
-                AddPair(runs, CBoundPair{StepOf(a, w.nBins), StepOf(b, w.nBins), int32_t(w.nBins)}, w, bWide);
+                AddPair(runs, CBoundPair{StepOf(a, nBins), StepOf(b, nBins), int32_t(nBins)}, w, pair);
             const auto [nA, nB] = Maxima(w);
             bound[a] = nA;
             if (b >= 0) bound[b] = nB;

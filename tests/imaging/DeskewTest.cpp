@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <random>
 
@@ -148,6 +149,64 @@ TEST(DeskewHough, PairedStepsNeverHoldLessThanThePoints)
         }
     }
     EXPECT_GT(nCrossings, 0);
+}
+
+// The whole coarse pass (runs, splits, the bins' copies and the sums over them) against the
+// points truly in each bin of every step: lines of points at several angles, dense rows (kept as bitmaps)
+// and scattered points, on one thread and on two.
+TEST(DeskewHough, StepBoundsHoldTheFullestBin)
+{
+    std::mt19937 rng(10122026);
+    auto pick = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
+    constexpr int32_t W = 900, H = 1300;
+    const int32_t nDiagonal = int32_t(std::sqrt(double(W) * W + double(H) * H));
+    for (int nCase = 0; nCase < 4; ++nCase) {
+        std::vector<std::vector<uint64_t>> rows(H, std::vector<uint64_t>((W + 63) / 64, 0));
+        auto set = [&](int32_t x, int32_t y) {
+            if (x >= 0 && x < W && y >= 53 && y < H - 52) rows[y][x / 64] |= uint64_t(1) << (x % 64);
+        };
+        for (int nLine = 0; nLine < 12; ++nLine) {  // lines at -20 to 20 degrees from either axis
+            const double a = pick(-20, 20) * 3.14159265358979 / 180;
+            const int32_t x0 = pick(0, W - 1), y0 = pick(53, H - 53), nLen = pick(50, 700);
+            const bool bSteep = nLine % 2 == 1;
+            for (int32_t t = 0; t < nLen; ++t) {
+                const double u = t * std::cos(a), v = t * std::sin(a);
+                set(x0 + int32_t(bSteep ? v : u), y0 + int32_t(bSteep ? u : v));
+            }
+        }
+        for (int32_t y = 53 + pick(0, 50); y < H - 52; y += pick(40, 200))  // dense rows
+            for (int32_t x = 0; x < W; ++x)
+                if (pick(0, 3) != 0) set(x, y);
+        for (int n = 0; n < 3000; ++n) set(pick(0, W - 1), pick(53, H - 53));
+        std::vector<CEdgePoints> parts(2, CEdgePoints(W));
+        size_t nPoints = 0;
+        for (int32_t y = 0; y < H; ++y) {
+            uint32_t nCount = 0;
+            for (uint64_t word : rows[y]) nCount += uint32_t(std::popcount(word));
+            parts[y < H / 2 ? 0 : 1].AddRow(y, rows[y].data(), nCount);
+            nPoints += nCount;
+        }
+        const CBoundRuns runs = MakeRuns(parts, W, nPoints * 16);
+        ASSERT_FALSE(runs.empty());
+        // The most points in one bin of 8 rho values (what the bound must hold; the exact
+        // maximum of the step is at most that).
+        const int32_t nLastBin = nDiagonal / 8 + 1;
+        std::vector<int32_t> binMax(360, 0);
+        for (int i = 0; i < 360; ++i) {
+            std::vector<int32_t> bins(nLastBin, 0);
+            for (int32_t y = 0; y < H; ++y)
+                for (int32_t x = 0; x < W; ++x)
+                    if (rows[y][x / 64] >> (x % 64) & 1) {
+                        const int32_t num = y * DeskewCosTable()[i] + (x + 1) * DeskewSinTable()[i];
+                        if (num >= 100000) binMax[i] = std::max(binMax[i], ++bins[std::min(num / 800000, nLastBin - 1)]);
+                    }
+        }
+        for (int nThreads : {1, 2}) {
+            std::vector<int32_t> bound(360, -1);
+            ASSERT_TRUE(BoundSteps(runs, nDiagonal, nThreads, bound));
+            for (int i = 0; i < 360; ++i) ASSERT_GE(bound[i], binMax[i]) << "step " << i << ", case " << nCase;
+        }
+    }
 }
 
 TEST(DeskewAngle, NormalisesTheLastMaximum)
