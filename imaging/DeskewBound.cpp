@@ -181,21 +181,16 @@ std::pair<int32_t, int32_t> Maxima(CBoundWork& w)
 namespace {
 
 // The runs of one part's point rows; false when they pass nBudget bytes.
-bool AddRunsOf(const CEdgePoints& part, int32_t nWidth, size_t nBudget, CBoundRuns& runs)
+bool AddRunsOf(const CEdgePoints& part, size_t nBudget, CBoundRuns& runs)
 {
-    std::vector<uint32_t> scratch(nWidth);
-    for (size_t k = 0; k < part.RowCount(); ++k) {
-        const auto [xs, n] = part.RowColumns(k, scratch.data());
-        for (size_t j = 0; j < n;) {
-            size_t e = j + 1;
-            while (e < n && xs[e] == xs[e - 1] + 1) ++e;
-            (e - j > size_t(kChunk) ? runs.spans : runs.shortRuns).push(part.RowY(k), int32_t(xs[j]) + 1, int32_t(e - j));
-            if ((runs.shortRuns.size() + runs.spans.size()) * 3 * sizeof(int32_t) > nBudget)
-                return false;
-            j = e;
-        }
-    }
-    return true;
+    const size_t nMaxRuns = nBudget / (3 * sizeof(int32_t));
+    bool bFits = true;
+    for (size_t k = 0; k < part.RowCount() && bFits; ++k)
+        part.ForEachRun(k, [&](uint32_t x, uint32_t n) {
+            (n > uint32_t(kChunk) ? runs.spans : runs.shortRuns).push(part.RowY(k), int32_t(x) + 1, int32_t(n));
+            bFits = bFits && runs.shortRuns.size() + runs.spans.size() <= nMaxRuns;
+        });
+    return bFits;
 }
 
 void Append(CRunList& to, const CRunList& from)
@@ -207,7 +202,7 @@ void Append(CRunList& to, const CRunList& from)
 
 }  // namespace
 
-CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget)
+CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, size_t nBudget)
 {
     // Each thread takes whole parts; their runs are joined in the parts' order.
     std::vector<CBoundRuns> pieces(parts.size());
@@ -215,7 +210,7 @@ CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_
     ForEachRowPart(0, int32_t(parts.size()), 1, parts.size(), [&](int, int32_t p0, int32_t p1) {
         for (int32_t p = p0; p < p1; ++p) {
             try {
-                failed[p] = !AddRunsOf(parts[p], nWidth, nBudget, pieces[p]);
+                failed[p] = !AddRunsOf(parts[p], nBudget, pieces[p]);
             } catch (const std::bad_alloc&) {
                 failed[p] = 2;
             }

@@ -26,7 +26,7 @@ struct CBoundRuns {
 
 // The runs of the point rows; empty when they would take more memory than nBudget bytes.
 // May throw std::bad_alloc.
-CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, int32_t nWidth, size_t nBudget);
+CBoundRuns MakeRuns(const std::vector<CEdgePoints>& parts, size_t nBudget);
 
 // bound[step] for the 360 steps, on nThreads threads: no counter of the step exceeds it.
 // False when memory ran out.

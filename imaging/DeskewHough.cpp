@@ -84,7 +84,7 @@ bool FindHoughMaxima(const std::vector<CEdgePoints>& parts, int32_t nWidth, int3
             t.hist.resize(static_cast<size_t>(nDiagonal) + 1);
             t.scratch.resize(nWidth);
         }
-        runs = MakeRuns(parts, nWidth, nPoints * sizeof(uint32_t));  // no more than the points themselves
+        runs = MakeRuns(parts, nPoints * sizeof(uint32_t));  // no more than the points themselves
     } catch (const std::bad_alloc&) {
         return false;
     }

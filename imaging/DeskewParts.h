@@ -1,6 +1,7 @@
 // The stages of automatic deskew shared between its source files.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -19,6 +20,10 @@ public:
     int32_t RowY(size_t k) const { return m_rows[k].y; }
     // The columns of row k, ascending; pScratch (width entries) is used for dense rows.
     std::pair<const uint32_t*, size_t> RowColumns(size_t k, uint32_t* pScratch) const;
+    // fn(first column, length) for each run of neighbouring points of row k, left to right.
+    // Dense rows are read a word at a time, never point by point.
+    template <typename Fn>
+    void ForEachRun(size_t k, Fn&& fn) const;
 
 private:
     struct CRow {
@@ -34,6 +39,37 @@ private:
     std::vector<uint32_t> m_xs;
     std::vector<uint64_t> m_words;
 };
+
+template <typename Fn>
+void CEdgePoints::ForEachRun(size_t k, Fn&& fn) const
+{
+    const CRow& row = m_rows[k];
+    if (!row.bBitmap) {
+        const uint32_t* xs = &m_xs[row.nOffset];
+        for (size_t j = 0; j < row.nCount;) {
+            size_t e = j + 1;
+            while (e < row.nCount && xs[e] == xs[e - 1] + 1) ++e;
+            fn(xs[j], static_cast<uint32_t>(e - j));
+            j = e;
+        }
+        return;
+    }
+    const uint64_t* w = &m_words[row.nOffset];
+    const size_t nWords = static_cast<size_t>(m_nWords);
+    // The first bit at or after x that is set (bSet) or clear; nWords * 64 when there is none.
+    auto next = [&](size_t x, bool bSet) {
+        for (size_t i = x / 64; i < nWords; ++i) {
+            const uint64_t bits = (bSet ? w[i] : ~w[i]) & (i == x / 64 ? ~uint64_t(0) << (x % 64) : ~uint64_t(0));
+            if (bits != 0) return i * 64 + static_cast<size_t>(std::countr_zero(bits));
+        }
+        return nWords * 64;
+    };
+    for (size_t x = next(0, true); x < nWords * 64;) {
+        const size_t end = next(x, false);
+        fn(static_cast<uint32_t>(x), static_cast<uint32_t>(end - x));
+        x = end < nWords * 64 ? next(end, true) : end;
+    }
+}
 
 // Edge map, 5 x 5 dilation and row-difference detector over the point rows [53, H - 52),
 // split among the imaging threads. False when memory ran out.

@@ -151,6 +151,45 @@ TEST(DeskewHough, PairedStepsNeverHoldLessThanThePoints)
     EXPECT_GT(nCrossings, 0);
 }
 
+// Runs read from a row, whether kept as columns or (dense) as a bitmap, are exactly the
+// groups of neighbouring columns: runs across word boundaries, a run filling whole words and
+// runs ending at the row's last column included.
+TEST(EdgePoints, RunsAreTheGroupsOfNeighbouringColumns)
+{
+    std::mt19937 rng(11122026);
+    for (int32_t W : {64, 100, 128, 131, 700}) {
+        CEdgePoints points(W);
+        std::vector<std::vector<uint32_t>> expected;
+        for (int32_t y = 0; y < 60; ++y) {
+            std::vector<uint64_t> words((W + 63) / 64, 0);
+            constexpr int kDensity[] = {1, 3, 12, 30, 50, 59};  // in 60: a column list up to a bitmap
+            const int nDensity = kDensity[y % 6];
+            uint32_t nCount = 0;
+            for (int32_t x = 0; x < W; ++x) {
+                const bool bSet = y % 10 == 9 ? (x >= 60 || x % 64 == 63) : int(rng() % 60) < nDensity;
+                if (bSet) words[x / 64] |= uint64_t(1) << (x % 64), ++nCount;
+            }
+            points.AddRow(y, words.data(), nCount);
+            if (nCount == 0) continue;
+            std::vector<uint32_t> runs;  // first, length, ...
+            for (int32_t x = 0; x < W;) {
+                if (!(words[x / 64] >> (x % 64) & 1)) { ++x; continue; }
+                int32_t e = x;
+                while (e < W && (words[e / 64] >> (e % 64) & 1)) ++e;
+                runs.push_back(uint32_t(x)), runs.push_back(uint32_t(e - x));
+                x = e;
+            }
+            expected.push_back(runs);
+        }
+        ASSERT_EQ(points.RowCount(), expected.size());
+        for (size_t k = 0; k < points.RowCount(); ++k) {
+            std::vector<uint32_t> got;
+            points.ForEachRun(k, [&](uint32_t x, uint32_t n) { got.push_back(x), got.push_back(n); });
+            ASSERT_EQ(got, expected[k]) << "width " << W << ", row " << points.RowY(k);
+        }
+    }
+}
+
 // The whole coarse pass (runs, splits, the bins' copies and the sums over them) against the
 // points truly in each bin of every step: lines of points at several angles, dense rows (kept as bitmaps)
 // and scattered points, on one thread and on two.
@@ -186,7 +225,7 @@ TEST(DeskewHough, StepBoundsHoldTheFullestBin)
             parts[y < H / 2 ? 0 : 1].AddRow(y, rows[y].data(), nCount);
             nPoints += nCount;
         }
-        const CBoundRuns runs = MakeRuns(parts, W, nPoints * 16);
+        const CBoundRuns runs = MakeRuns(parts, nPoints * 16);
         ASSERT_FALSE(runs.empty());
         // The most points in one bin of 8 rho values (what the bound must hold; the exact
         // maximum of the step is at most that).
