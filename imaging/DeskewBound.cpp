@@ -27,8 +27,9 @@ struct CSplits {
 };
 
 // One thread's bins for two steps, each slot s (slot 0: rho not above 0, then bin b at b + 1)
-// in kBinCopies copies: neighbouring runs mostly land in the same bin, so consecutive runs add
-// into different copies and one add does not wait for the store of the one before.
+// in kBinCopies copies: neighbouring runs mostly land in the same bin, so consecutive short
+// runs add into different copies and one add does not wait for the store of the one before;
+// a span's two ends add into different copies.
 //
 // Every add is one 64-bit add of two counts into neighbouring 32-bit counters, neither of
 // which can carry into the other (all are sums of points, far below 2^31). Two adds into the
@@ -91,18 +92,10 @@ void AddShortSlots(CBoundWork& w, const CSplits& o, size_t nOffset, size_t m)
 void AddSpanSlots(CBoundWork& w, const CSplits& o, size_t nOffset, size_t m)
 {
     const int32_t *slotA = o.slotA, *cntA = o.cntA, *slotB = o.slotB, *cntB = o.cntB, *kInner = o.kInner;
-    uint32_t* t[kBinCopies];
-    for (size_t k = 0; k < kBinCopies; ++k) t[k] = w.Span(k) + 3 * nOffset;
-    size_t k = 0;
-    for (; k + 2 <= m; k += 2) {
-        Add2(t[0] + 3 * slotA[k] + 1, cntA[k], kInner[k]);
-        Add2(t[1] + 3 * slotB[k], kInner[k], cntB[k]);
-        Add2(t[0] + 3 * slotA[k + 1] + 1, cntA[k + 1], kInner[k + 1]);
-        Add2(t[1] + 3 * slotB[k + 1], kInner[k + 1], cntB[k + 1]);
-    }
-    for (; k < m; ++k) {
-        Add2(t[0] + 3 * slotA[k] + 1, cntA[k], kInner[k]);
-        Add2(t[1] + 3 * slotB[k], kInner[k], cntB[k]);
+    uint32_t *low = w.Span(0) + 3 * nOffset, *high = w.Span(1) + 3 * nOffset;
+    for (size_t k = 0; k < m; ++k) {
+        Add2(low + 3 * slotA[k] + 1, cntA[k], kInner[k]);
+        Add2(high + 3 * slotB[k], kInner[k], cntB[k]);
     }
 }
 
