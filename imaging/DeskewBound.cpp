@@ -169,10 +169,6 @@ std::pair<int32_t, int32_t> Maxima(CBoundWork& w)
     return {int32_t(std::min<int64_t>(nMax[0], INT32_MAX)), int32_t(std::min<int64_t>(nMax[1], INT32_MAX))};
 }
 
-}  // namespace
-
-namespace {
-
 // The runs of one part's point rows; false when they pass nBudget bytes.
 bool AddRunsOf(const CEdgePoints& part, size_t nBudget, CBoundRuns& runs)
 {

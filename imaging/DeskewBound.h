@@ -1,7 +1,7 @@
 // The coarse pass of the Hough search: for every step, an upper bound of its largest counter,
 // from how runs of neighbouring edge points fall into bins of 8 rho values. The kernels come in
-// one version per instruction set; all give the same splits (every quantity is exact in double
-// precision).
+// one version per instruction set; all give the same splits (the same integer and
+// single-precision operations in the same order).
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,7 @@
 class CEdgePoints;
 
 // Runs of neighbouring points of a row as three arrays (row, first column + 1, length), so
-// that the kernels can load four of a kind at once.
+// that the kernels can load eight of a kind at once.
 struct CRunList {
     std::vector<int32_t> y, x1, n;
     size_t size() const { return y.size(); }

@@ -41,8 +41,9 @@ inline uint8_t Level(uint8_t v) { return v < 129 ? v : uint8_t(255); }
 inline uint8_t Max8(uint8_t a, uint8_t b) { return a > b ? a : b; }
 inline uint8_t Min8(uint8_t a, uint8_t b) { return a < b ? a : b; }
 
-// Zeroes the entries of a row outside [x0, x1): rows are written only inside the band, and
-// clearing all of every row cost as much as a pass over the page.
+// Zeroes the entries of a row outside [x0, x1) (all of it on a page too narrow for the band):
+// rows are written only inside the band, and clearing all of every row cost as much as a pass
+// over the page.
 template <typename T>
 void ZeroOutside(T* p, int32_t W, int32_t x0, int32_t x1)
 {
@@ -56,7 +57,7 @@ void ZeroOutside(T* p, int32_t W, int32_t x0, int32_t x1)
 
 void EdgeRowBody(const uint8_t* pGray, int32_t W, int32_t H, int32_t e, uint8_t* pOut)
 {
-    if (e < kEdgeFirst || e >= H - kEdgeFirst || W - kEdgeFirst <= kEdgeFirst) {
+    if (e < kEdgeFirst || e >= H - kEdgeFirst) {
         std::memset(pOut, 0, W);
         return;
     }
@@ -77,7 +78,7 @@ void EdgeRowBody(const uint8_t* pGray, int32_t W, int32_t H, int32_t e, uint8_t*
 void DilatedSumsBody(const uint8_t* const* e, uint8_t* col, uint8_t* dil, int32_t W, int32_t H, int32_t r,
                      uint16_t* pSum)
 {
-    if (r < kPointFirst || r >= H - kEdgeFirst || W - kEdgeFirst <= kPointFirst) {
+    if (r < kPointFirst || r >= H - kEdgeFirst) {
         std::memset(pSum, 0, sizeof(uint16_t) * W);
         return;
     }
