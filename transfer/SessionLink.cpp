@@ -3,7 +3,6 @@
 #include "transfer/AppLink.h"
 #include "twain/DsAssistor.h"
 #include "twain/FakeUI.h"
-#include "ui/MainUIDialog.h"
 
 TW_UINT16 SessionState() { return g_pDsAssistor ? g_pDsAssistor->GetState() : 300; }
 
@@ -19,17 +18,11 @@ void SetSessionCondition(TW_UINT16 wCode)
         g_pDsAssistor->SetConditionCode(wCode);
 }
 
-CMainUIDialog* SessionDialog()
+HWND SessionDialogWindow()
 {
     if (!g_pDsAssistor || !g_pDsAssistor->FakeUI())
         return nullptr;
-    return g_pDsAssistor->FakeUI()->Dialog();
-}
-
-HWND SessionDialogWindow()
-{
-    CMainUIDialog* pDialog = SessionDialog();
-    return pDialog ? pDialog->GetSafeHwnd() : nullptr;
+    return g_pDsAssistor->FakeUI()->DialogWindow();
 }
 
 void EnableSessionDialog()

@@ -8,16 +8,12 @@
 
 #include "twain/TwainTypes.h"
 
-class CMainUIDialog;
-
 // 300 without a session.
 TW_UINT16 SessionState();
 void SetSessionState(TW_UINT16 wState);
 void SetSessionCondition(TW_UINT16 wCode);
 
-// The scanning dialog (shown or hidden), or null.
-CMainUIDialog* SessionDialog();
-// Its window, or null.
+// The scanning dialog's window (shown or hidden), or null.
 HWND SessionDialogWindow();
 // Re-enables the dialog window after a page (it is disabled while a scan runs).
 void EnableSessionDialog();

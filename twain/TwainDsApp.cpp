@@ -3,7 +3,6 @@
 #include <cwchar>
 #include <string>
 
-#include "device/ScanController.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "twain/CapabilityTable.h"
@@ -13,6 +12,7 @@
 #include "twain/FakeUI.h"
 #include "twain/ScannerTemplate.h"
 #include "twain/TripletTrace.h"
+#include "ui/ScanController.h"
 #include "ui/ScanDialogsSetup.h"
 
 CTwainDsApp theApp;

@@ -7,11 +7,11 @@
 
 #include "device/LLDGlobal.h"
 #include "device/LLDState.h"
-#include "device/ScanController.h"
 #include "device/ScanMessages.h"
 #include "profile/Language.h"
 #include "profile/Resources.h"
 #include "profile/Trace.h"
+#include "transfer/DeviceEvents.h"
 #include "transfer/SessionLink.h"
 #include "transfer/TransferFlags.h"
 #include "transfer/ScanProgress.h"
@@ -127,5 +127,6 @@ void InstallScanDialogs()
 {
     static CProgressDialogHost s_progress;
     SetScanProgress(&s_progress);
+    SetManualDuplexRunner(&RunManualDuplexDialog);
     SetScanMessagePresenter(&PresentScanMessage);
 }

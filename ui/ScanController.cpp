@@ -1,4 +1,4 @@
-#include "device/ScanController.h"
+#include "ui/ScanController.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,10 +12,12 @@
 #include "device/PaperTables.h"
 #include "device/ScanMessages.h"
 #include "device/SpaceCheck.h"
+#include "device/SystemSpace.h"
 #include "device/TestSeams.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
+#include "transfer/DeviceEvents.h"
 #include "transfer/MsgImageLayout.h"
 #include "transfer/ScanProgress.h"
 #include "transfer/ScanThread.h"
@@ -27,158 +29,16 @@ namespace {
 
 constexpr int kMiB = 20;  // shift for the traces in MiB
 
-// The folder the free-space figures are taken for: the drive of the Windows directory.
-std::wstring WindowsDrive()
+// The USB scanner, or the network address the record's connection names.
+std::string DeviceName(const SScanParamRecord& rec)
 {
-    wchar_t szDir[MAX_PATH + 1] = L"";
-    UINT n = GetWindowsDirectoryW(szDir, MAX_PATH);
-    if (n == 0 || n > MAX_PATH)
-        return L"C:\\";
-    std::wstring s(szDir, n);
-    return s.size() >= 3 && s[1] == L':' ? s.substr(0, 3) : s;
-}
-
-uint64_t FreeBytesOf(const std::wstring& sPath)
-{
-    ULARGE_INTEGER avail{}, total{}, free{};
-    if (!GetDiskFreeSpaceExW(sPath.c_str(), &avail, &total, &free))
-        return 0;
-    return free.QuadPart;
+    if (rec.nConnection == 0)
+        return "\\\\.\\Usbscan";
+    const char* psz = rec.nConnection == 1 ? rec.szAddress1 : rec.szAddress2;
+    return std::string(psz, strnlen(psz, kAddressBytes));
 }
 
 }  // namespace
-
-uint64_t SystemFreeBytes()
-{
-    if (std::optional<uint64_t> nSeam = SeamValue(kSeamFreeBytes))
-        return *nSeam;
-    return FreeBytesOf(WindowsDrive());
-}
-
-std::optional<uint64_t> AvailVirtualBytes(MEMORYSTATUSEX* pStatus)
-{
-    MEMORYSTATUSEX st{};
-    st.dwLength = sizeof st;
-    if (!GlobalMemoryStatusEx(&st))
-        return std::nullopt;
-    if (std::optional<uint64_t> nSeam = SeamValue(kSeamAvailVirtual))
-        st.ullAvailVirtual = *nSeam;
-    if (pStatus)
-        *pStatus = st;
-    return st.ullAvailVirtual;
-}
-
-// ---- Device state shared with the transfer side -------------------------------------------
-
-namespace {
-
-std::atomic<int> g_nDevState{0};
-// Made on the first job start and kept for the life of the process.
-struct SEventHolder {
-    std::atomic<HANDLE> h{nullptr};
-    ~SEventHolder()
-    {
-        if (HANDLE old = h.exchange(nullptr))
-            CloseHandle(old);
-    }
-};
-SEventHolder g_devStateEvent;
-SEventHolder g_manualDuplexEvent;
-std::atomic<HWND> g_hManualDuplexWnd{nullptr};
-
-void PostToManualDuplex()
-{
-    if (HWND hWnd = g_hManualDuplexWnd.load())
-        ::PostMessageW(hWnd, kMsgCloseDlg, 0, 0);
-}
-
-void SignalState(int nState)
-{
-    SetDevState(nState);
-    if (HANDLE h = g_devStateEvent.h.load())
-        SetEvent(h);
-}
-
-}  // namespace
-
-int GetDevState() { return g_nDevState; }
-void SetDevState(int nState) { g_nDevState = nState; }
-HANDLE DevStateEvent() { return g_devStateEvent.h.load(); }
-void SetManualDuplexWindow(HWND hWnd) { g_hManualDuplexWnd = hWnd; }
-
-int myScanCallBackFB(void* pContext, int nEvent, int)
-{
-    if (!pContext)
-        return -1;
-    TraceA("myScanCallBackFB, scanMasg: %d", nEvent);
-    return gbcancel ? g_LLD.DevMon_CancelScan() : 0;
-}
-
-int myScanCallBack(void* pContext, int nEvent, int)
-{
-    if (!pContext)
-        return -1;
-    TraceA("myScanCallBack, scanMasg: %d", nEvent);
-    if (gbcancel)
-        g_LLD.DevMon_CancelScan();
-    static_cast<CScanController*>(pContext)->OnDeviceEvent(nEvent);
-    return 0;
-}
-
-void CScanController::OnDeviceEvent(int nEvent)
-{
-    switch (nEvent) {
-    case eScnrNotify_jobStart:
-        g_nDevicePages = 0;
-        g_nPagesTransferred = 0;
-        m_nJobStartRotation = m_record.nRotation;
-        if (!g_devStateEvent.h.load()) {
-            TraceA("CreateEvent: g_devStateEvent");
-            SetDevState(kDevStateCreated);
-            g_devStateEvent.h = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        }
-        if (HANDLE old = g_manualDuplexEvent.h.exchange(nullptr))
-            CloseHandle(old);
-        break;
-    case eScnrNotify_pageEnd:
-        g_nDevicePages += 1;
-        if (!m_bFirstPage)
-            SignalState(kDevStatePage);
-        m_bFirstPage = false;
-        break;
-    case eScnrNotify_startMannalDuplexWait:
-        TraceA("myScanCallBack: eScnrNotify_startMannalDuplexWait");
-        SignalState(kDevStateDuplexBegin);
-        break;
-    case eScnrNotify_endMannalDuplexWait: {
-        TraceA("myScanCallBack: eScnrNotify_endMannalDuplexWait");
-        SignalState(kDevStateDuplexEnd);
-        if (!g_manualDuplexEvent.h.load())
-            g_manualDuplexEvent.h = CreateEventW(nullptr, FALSE, FALSE, L"Global\\manual_duplex");
-        // The turned stack gives the backs upside down: half a turn more than at job start.
-        static constexpr int kHalfTurn[4] = {kRotate180, kRotate270, kRotate90, kRotateNone};
-        if (m_nJobStartRotation >= 0 && m_nJobStartRotation <= 3)
-            m_record.nRotation = kHalfTurn[m_nJobStartRotation];
-        PostToManualDuplex();
-        break;
-    }
-    case eScnrNotify_jobEnd:
-        g_nDevicePages += kJobEndedMark;
-        PostToManualDuplex();
-        SignalState(kDevStateJobEnd);
-        break;
-    case eScnrNotify_abort:
-        TraceA("myScanCallBack: eScnrNotify_abort");
-        PostToManualDuplex();
-        break;
-    default:
-        break;
-    }
-    // What the transfer side will read: the page count with its job-end mark, and the last
-    // state signalled.
-    TRACE_TEST("myScanCallBack: event %d, g_nDevicePages %d, m_devState %d", nEvent,
-               static_cast<int>(g_nDevicePages), GetDevState());
-}
 
 // ---- The controller -----------------------------------------------------------------------
 
@@ -188,7 +48,10 @@ CScanController& CScanController::Instance()
     return s_controller;
 }
 
-CScanController::CScanController() : m_record(DefaultScanParam(CurrentProductFlags())) {}
+CScanController::CScanController() : m_job(CScanJob::Current())
+{
+    m_job.SetHost(this);
+}
 
 SNoUIScanValues CScanController::NegotiatedValues()
 {
@@ -202,10 +65,11 @@ SNoUIScanValues CScanController::NegotiatedValues()
 
 int CScanController::StartScanWithoutUI(const SNoUIScanValues& values)
 {
-    UpdateNoUIScanParam(m_record, values, CurrentProductFlags());
+    SScanParamRecord& rec = Record();
+    UpdateNoUIScanParam(rec, values, CurrentProductFlags());
     // The settings pages are where a user picks these; a test picks them here instead.
     if (std::optional<uint64_t> nRotation = SeamValue(kSeamRotation); nRotation && *nRotation <= kRotate180)
-        m_record.nRotation = static_cast<int>(*nRotation);
+        rec.nRotation = static_cast<int>(*nRotation);
     if (SeamValue(kSeamManualDuplex).value_or(0) != 0)
         g_bManualDuplex = true;
     // The hidden dialog never builds its settings pages, which read the crop flag otherwise;
@@ -220,9 +84,9 @@ int CScanController::OnBnClickedScan()
     ClearScanErrorReported();
     ArmCloseDsRequest();
     ComputeSize();
-    const uint64_t nBytesPerPixel = m_record.nColourMode == kColourRgb ? 3 : 1;
+    const uint64_t nBytesPerPixel = Record().nColourMode == kColourRgb ? 3 : 1;
     // Merge scanning (file-output mode) adds further pages to this total; a single page starts it.
-    m_nMergedBytes = uint64_t(m_nWidth) * m_nHeight * nBytesPerPixel * 2;
+    m_nMergedBytes = uint64_t(m_job.Width()) * m_job.Height() * nBytesPerPixel * 2;
     return Scan_();
 }
 
@@ -244,7 +108,7 @@ SInchRect CScanController::ScanArea() const
             }
         }
     }
-    SAreaInches a = PaperAreaInches(ProcessPaperLists(), m_record.nSource, m_record.nPaperIndex);
+    SAreaInches a = PaperAreaInches(ProcessPaperLists(), Record().nSource, Record().nPaperIndex);
     SPreviewArea area{a.fX, a.fY, a.fWidth, a.fHeight, false};
     return GetScanRangeFromPreview(area, CurrentProductFlags());
 }
@@ -255,18 +119,17 @@ void CScanController::ComputeSize()
     rules.bEvenSizes = g_appFlags.bOffice;
     rules.bNoUI = SessionNoUI();
     rules.bMultipleOf4 = g_appFlags.bOfficeViewer;
-    rules.nRotation = m_record.nRotation;
+    rules.nRotation = Record().nRotation;
     SImageSize s = ComputeImageSize(ScanArea(), Dpi(), rules);
-    m_nWidth = static_cast<uint32_t>(s.nWidth);
-    m_nHeight = static_cast<uint32_t>(s.nHeight);
+    m_job.SetSize(static_cast<uint32_t>(s.nWidth), static_cast<uint32_t>(s.nHeight));
 }
 
 bool CScanController::SpaceFits()
 {
     SScanSpaceInput in;
-    in.nWidth = m_nWidth;
-    in.nHeight = m_nHeight;
-    in.nBytesPerPixel = m_record.nColourMode == kColourRgb ? 3 : 1;
+    in.nWidth = m_job.Width();
+    in.nHeight = m_job.Height();
+    in.nBytesPerPixel = Record().nColourMode == kColourRgb ? 3 : 1;
     in.nSystemFree = SystemFreeBytes();
     MEMORYSTATUSEX st{};
     in.nAvailVirtual = AvailVirtualBytes(&st);
@@ -299,7 +162,7 @@ int CScanController::FailOpen(int nStatus)
 {
     TraceA("DevMon_Open Fail");
     ShowDeviceError(kErrOpen, nStatus);
-    m_bBusy = false;
+    m_job.SetBusy(false);
     if (SessionNoUI())
         SessionCloseRequest();
     g_LLD.DevMon_Close();
@@ -311,19 +174,17 @@ int CScanController::Scan_()
     if (HWND hDlg = SessionDialogWindow(); hDlg && IsWindowVisible(hDlg))
         if (HWND hScan = GetDlgItem(hDlg, 20006))
             SetFocus(hScan);
-    if (m_bBusy)
+    if (m_job.IsBusy())
         return 0;
     ComputeSize();
     if (!SpaceFits())
         return -1;
 
-    m_bBusy = true;
+    m_job.SetBusy(true);
     ResetTransferFlags();
-    std::string sDevice = m_record.nConnection == 0   ? std::string("\\\\.\\Usbscan")
-                          : m_record.nConnection == 1 ? std::string(m_record.szAddress1, strnlen(m_record.szAddress1, kAddressBytes))
-                                                      : std::string(m_record.szAddress2, strnlen(m_record.szAddress2, kAddressBytes));
-    g_lldOpenFlags.bResolution1200 = m_record.nResolutionIndex == 4;
-    g_lldOpenFlags.bHorizontal = m_record.nHorizontal != 0;
+    const std::string sDevice = DeviceName(Record());
+    g_lldOpenFlags.bResolution1200 = Record().nResolutionIndex == 4;
+    g_lldOpenFlags.bHorizontal = Record().nHorizontal != 0;
     g_lldOpenFlags.bNoUI = SessionNoUI();
     TraceA("Device address:: %s", sDevice.c_str());
 
@@ -333,35 +194,35 @@ int CScanController::Scan_()
         return FailOpen(nStatus);
 
     if (IsFeeder()) {
-        m_bFirstPage = true;
-        g_LLD.DevMon_SetCallBackFun(&myScanCallBack, this);
+        m_job.SetFirstPage(true);
+        g_LLD.DevMon_SetCallBackFun(&myScanCallBack, &m_job);
         int nAdf = g_LLD.DevMon_GetADFStatus();
         if (nAdf == -83 || (nAdf == -73 && g_lldOpenFlags.nAutoFeed)) {
-            m_record.nSource = kSourceFlatbed;
+            Record().nSource = kSourceFlatbed;
         } else if (nAdf < 0) {
-            CloseDeviceOnce(false);
-            m_bBusy = false;
+            m_job.CloseDeviceOnce(false);
+            m_job.SetBusy(false);
             ShowDeviceError(kErrStartOrFeeder, nAdf);
             if (SessionNoUI())
                 SessionCloseRequest();
             return -1;
         }
     } else {
-        g_LLD.DevMon_SetCallBackFun(&myScanCallBackFB, this);
+        g_LLD.DevMon_SetCallBackFun(&myScanCallBackFB, &m_job);
     }
 
-    m_nRowsTransferred = 0;
+    m_job.RowsTransferred() = 0;
     if (IScanProgress* pProgress = ScanProgress())
         pProgress->SetMode(IsFeeder(), true);
 
-    g_bAutoCrop = g_bHasAutoCrop && ((m_record.nSource == kSourceFlatbed && m_record.nPaperIndex == 5) ||
-                                     (IsFeeder() && m_record.nPaperIndex == 7));
+    g_bAutoCrop = g_bHasAutoCrop && ((Record().nSource == kSourceFlatbed && Record().nPaperIndex == 5) ||
+                                     (IsFeeder() && Record().nPaperIndex == 7));
     // Without the dialog nobody can tick deskew; a cropped page that stays skewed would be
     // cut badly, so headless crop straightens the page first.
-    g_bAutoDeskew = m_record.nAutoDeskew != 0 || (SessionNoUI() && g_bAutoCrop);
+    g_bAutoDeskew = Record().nAutoDeskew != 0 || (SessionNoUI() && g_bAutoCrop);
     if (g_bAutoCrop || g_bAutoDeskew) {
         TraceA("Scan_() - MsgLib_StartScan()");
-        MsgLib_StartScan(*this);
+        MsgLib_StartScan(m_job);
     } else {
         TraceA("Scan_() - p_DsAss->NotifyXferReady()");
         SessionXferReady();
@@ -373,56 +234,34 @@ int CScanController::Scan_()
 int CScanController::SetScanParam(bool bGeometry)
 {
     if (!g_bNoScanParamAdj) {
-        SDeviceAdjustments a = MakeDeviceAdjustments(m_record);
+        SDeviceAdjustments a = MakeDeviceAdjustments(Record());
         if (g_LLD.DevMon_SetScanParameterAdj(a.nBrightness, a.nContrast, a.nCurve, a.nGamma, a.nThreshold,
                                              a.nDescreen, a.nFading) != DEVMON_STATUS_OK)
             TraceA("*** SetScanParam DevMon_SetScanParameterAdj failed");
     }
     int nStatus = DEVMON_STATUS_OK;
     if (bGeometry) {
-        SImageSize size{static_cast<int>(m_nWidth), static_cast<int>(m_nHeight)};
-        SDeviceScanParams p = MakeDeviceScanParams(m_record, ScanArea(), size, Dpi(), g_bManualDuplex);
+        SImageSize size{static_cast<int>(m_job.Width()), static_cast<int>(m_job.Height())};
+        SDeviceScanParams p = MakeDeviceScanParams(Record(), ScanArea(), size, Dpi(), g_bManualDuplex);
         nStatus = g_LLD.DevMon_SetScanParameter(p.nXDpi, p.nYDpi, p.nColourMode, p.nLeft, p.nTop, p.nRight,
                                                 p.nBottom, p.nThreshold, p.nSource);
         if (nStatus != DEVMON_STATUS_OK)
             TraceA("*** SetScanParam DevMon_SetScanParameter failed");
-        else {
-            m_nPageWidth = m_nWidth;
-            m_nPageHeight = m_nHeight;
-        }
+        else
+            m_job.KeepPageSize();
     }
     if (nStatus == DEVMON_STATUS_OK) {
-        m_nRowsTransferred = 0;
+        m_job.RowsTransferred() = 0;
         g_bNeedScan = true;
         return 0;
     }
-    CloseDeviceOnce(false);
+    m_job.CloseDeviceOnce(false);
     if (SessionNoUI())
         SessionCloseRequest();
-    m_bBusy = false;
+    m_job.SetBusy(false);
     ShowDeviceError(kErrSetParameter, nStatus);
     TraceA("*** SetScanParam debug");
     return -1;
-}
-
-bool CScanController::CloseDeviceOnce(bool bAbort)
-{
-    if (g_b_devmon_close.exchange(true))
-        return false;
-    if (bAbort)
-        g_LLD.DevMon_AbortScan();
-    g_LLD.DevMon_EndJob();
-    g_LLD.DevMon_Close();
-    return true;
-}
-
-void CScanController::EndOfJob()
-{
-    if (!m_bBusy)
-        return;
-    EnableSessionDialog();
-    m_bBusy = false;
-    g_bScanStarted = false;
 }
 
 int CheckConnection(const SScanParamRecord& rec)
