@@ -190,8 +190,11 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
     } else {
         pPending->Count = 0;
     }
-    if (SessionState() == 700)
+    if (SessionState() == 700) {
         SetSessionState(600);
+        if (g_appFlags.bPhotoshopCS2)
+            PlaceSessionDialog();
+    }
     if (!bOk || !g_bKeepOpen) {
         SessionCloseRequest();
     } else if (g_appFlags.bImageEditor2 && !ctl.IsFeeder()) {

@@ -46,6 +46,19 @@ void SessionCloseRequest()
     NotifyCloseDsRequest(g_pDsAssistor->DsIdentity(), g_pDsAssistor->AppIdentity(), g_bNoUI != FALSE);
 }
 
+void SessionCloseDsOk()
+{
+    if (g_pDsAssistor)
+        NotifyMergeScanErrorEnd(g_pDsAssistor->DsIdentity(), g_pDsAssistor->AppIdentity());
+}
+
+void PlaceSessionDialog()
+{
+    HWND hWnd = SessionDialogWindow();
+    if (hWnd && (g_appFlags.bPhotoshopNotCS4 || g_appFlags.bClientWindow))
+        ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 std::wstring SessionXferFileName() { return g_pDsAssistor ? g_pDsAssistor->XferFileName() : std::wstring(); }
 
 bool SessionNoUI() { return g_bNoUI != FALSE; }

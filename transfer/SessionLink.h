@@ -23,6 +23,13 @@ void SessionXferReady();
 // MSG_CLOSEDSREQ, once per enable, when the source runs without its dialog or the user closed it.
 void SessionCloseRequest();
 
+// MSG_CLOSEDSOK: the merge series ended; the application saves what it has.
+void SessionCloseDsOk();
+
+// The dialog placement some host programs need (Photoshop before CS4, the client program): the
+// scanning dialog is kept above the host's windows.
+void PlaceSessionDialog();
+
 // The name the application gave with DAT_SETUPFILEXFER.
 std::wstring SessionXferFileName();
 

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string>
 
+#include "device/LLDGlobal.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "twain/CapabilityTable.h"
@@ -12,6 +13,8 @@
 #include "twain/FakeUI.h"
 #include "twain/ScannerTemplate.h"
 #include "twain/TripletTrace.h"
+#include "transfer/AppLink.h"
+#include "ui/MainUIDialog.h"
 #include "ui/ScanController.h"
 #include "ui/ScanDialogsSetup.h"
 
@@ -48,6 +51,11 @@ BOOL CTwainDsApp::InitInstance()
     SCapabilityHooks hooks;
     hooks.pfnFeederLoaded = []() -> BOOL { return ProbePaperInFeeder() > 0; };
     hooks.pfnShowMergeScanDialog = &ShowMergeScanDialog;
+    hooks.pfnPixelFlavorAnswered = [] {
+        CMainUIDialog* pDialog = g_pDsAssistor && g_pDsAssistor->FakeUI() ? g_pDsAssistor->FakeUI()->Dialog() : nullptr;
+        if (g_appFlags.bPhotoshop && pDialog)
+            pDialog->SetDeferredClose();
+    };
     SetCapabilityHooks(hooks);
     // Scans show their progress and their messages in the source's own dialogs.
     InstallScanDialogs();
@@ -91,5 +99,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         DisableThreadLibraryCalls(hInstance);
         return theApp.InitInstance();
     }
+    // Before the source's objects go (the scanning dialog among them, which frees the device
+    // library): under the loader lock nothing may wait for the library's threads.
+    if (dwReason == DLL_PROCESS_DETACH)
+        g_LLD.AbandonAtUnload();
     return TRUE;
 }

@@ -1,6 +1,7 @@
 #include "ui/ScanController.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <atomic>
 #include <optional>
 #include <string>
@@ -13,7 +14,6 @@
 #include "device/ScanMessages.h"
 #include "device/SpaceCheck.h"
 #include "device/SystemSpace.h"
-#include "device/TestSeams.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
@@ -24,10 +24,21 @@
 #include "transfer/SessionLink.h"
 #include "transfer/TransferFlags.h"
 #include "twain/ScanValues.h"
+#include "ui/MainDialogIds.h"
+#include "ui/ScanOutput.h"
 
 namespace {
 
 constexpr int kMiB = 20;  // shift for the traces in MiB
+
+// The output folder exists, is a folder, and is not a relative path.
+bool UsableOutputFolder(const std::wstring& sFolder)
+{
+    if (sFolder.empty() || sFolder[0] == L'.' || sFolder[0] == L'\\')
+        return false;
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::path(sFolder), ec);
+}
 
 // The USB scanner, or the network address the record's connection names.
 std::string DeviceName(const SScanParamRecord& rec)
@@ -63,31 +74,14 @@ SNoUIScanValues CScanController::NegotiatedValues()
     return v;
 }
 
-int CScanController::StartScanWithoutUI(const SNoUIScanValues& values)
+void CScanController::StartMergeTotal()
 {
-    SScanParamRecord& rec = Record();
-    UpdateNoUIScanParam(rec, values, CurrentProductFlags());
-    // The settings pages are where a user picks these; a test picks them here instead.
-    if (std::optional<uint64_t> nRotation = SeamValue(kSeamRotation); nRotation && *nRotation <= kRotate180)
-        rec.nRotation = static_cast<int>(*nRotation);
-    if (SeamValue(kSeamManualDuplex).value_or(0) != 0)
-        g_bManualDuplex = true;
-    // The hidden dialog never builds its settings pages, which read the crop flag otherwise;
-    // without it a headless application could never reach automatic crop.
-    if (ReadModelFlag(L"HasAutoCrop", false))
-        g_bHasAutoCrop = TRUE;
-    return OnBnClickedScan();
-}
-
-int CScanController::OnBnClickedScan()
-{
-    ClearScanErrorReported();
-    ArmCloseDsRequest();
+    if (m_bMergeScanNextPage)
+        return;
     ComputeSize();
     const uint64_t nBytesPerPixel = Record().nColourMode == kColourRgb ? 3 : 1;
     // Merge scanning (file-output mode) adds further pages to this total; a single page starts it.
     m_nMergedBytes = uint64_t(m_job.Width()) * m_job.Height() * nBytesPerPixel * 2;
-    return Scan_();
 }
 
 SInchRect CScanController::ScanArea() const
@@ -124,6 +118,40 @@ void CScanController::ComputeSize()
     m_job.SetSize(static_cast<uint32_t>(s.nWidth), static_cast<uint32_t>(s.nHeight));
 }
 
+bool CScanController::PrepareOutputFile()
+{
+    const std::wstring sPath = m_pOutput->Folder() + L"\\" + m_pOutput->BaseName() + L"." + m_pOutput->FileType();
+    TraceW(L"output file name is %ls", sPath.c_str());
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::path(sPath), ec)) {
+        TraceA("File already exist.");
+        m_pOutput->MarkNameUsed();
+    }
+    m_pOutput->Store();
+    if (std::optional<std::wstring> sCheck = m_pOutput->PathToCheck();
+        sCheck && !std::filesystem::exists(std::filesystem::path(*sCheck), ec)) {
+        ShowScanMessage(1132);
+        return false;
+    }
+    return true;
+}
+
+bool CScanController::AddOutputSpace(SScanSpaceInput& in) const
+{
+    const std::wstring sFolder = m_pOutput->Folder();
+    if (!UsableOutputFolder(sFolder)) {
+        ShowScanMessage(1128);
+        return false;
+    }
+    in.bFileOutput = true;
+    in.nOutputFree = FreeBytesOf(sFolder);
+    in.nPreviousMerged = m_nMergedBytes;
+    // A further flatbed page of a merge series goes into the same output as the earlier ones.
+    in.bMerging = g_bHasMergeScan && m_pOutput->MergeScan() && !IsFeeder() && m_bMergeScanNextPage;
+    TraceW(L"CMainUIDialog::Scan_,szDriver=%ls, output file =%ls", sFolder.substr(0, 3).c_str(), sFolder.c_str());
+    return true;
+}
+
 bool CScanController::SpaceFits()
 {
     SScanSpaceInput in;
@@ -131,6 +159,8 @@ bool CScanController::SpaceFits()
     in.nHeight = m_job.Height();
     in.nBytesPerPixel = Record().nColourMode == kColourRgb ? 3 : 1;
     in.nSystemFree = SystemFreeBytes();
+    if (g_bFileOutputMode && m_pOutput && !AddOutputSpace(in))
+        return false;
     MEMORYSTATUSEX st{};
     in.nAvailVirtual = AvailVirtualBytes(&st);
     SScanSpaceResult r = CheckScanSpace(in);
@@ -146,8 +176,10 @@ bool CScanController::SpaceFits()
     } else {
         TraceA("CMainUIDialog::Scan_, GlobalMemoryStatusEx GetLastError = %d", static_cast<int>(GetLastError()));
     }
-    if (r.bFits)
+    if (r.bFits) {
+        m_nMergedBytes = r.nMerged;
         return true;
+    }
     TraceA("CMainUIDialog::Scan_, ERROR_NOENOUGHSPACE, TotalNumberOfFreeBytes.QuadPart = %I64d M, "
            "FreeBytes_File.QuadPart = %I64d M, statex.ullAvailVirtual = %I64d M",
            static_cast<long long>(in.nSystemFree >> kMiB), static_cast<long long>(in.nOutputFree >> kMiB),
@@ -172,10 +204,12 @@ int CScanController::FailOpen(int nStatus)
 int CScanController::Scan_()
 {
     if (HWND hDlg = SessionDialogWindow(); hDlg && IsWindowVisible(hDlg))
-        if (HWND hScan = GetDlgItem(hDlg, 20006))
+        if (HWND hScan = GetDlgItem(hDlg, IDC_SCAN))
             SetFocus(hScan);
     if (m_job.IsBusy())
         return 0;
+    if (g_bFileOutputMode && m_pOutput && !PrepareOutputFile())
+        return -1;
     ComputeSize();
     if (!SpaceFits())
         return -1;

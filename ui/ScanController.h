@@ -12,7 +12,10 @@
 #include "device/NoUIScanParam.h"
 #include "device/ScanGeometry.h"
 #include "device/ScanParamRecord.h"
+#include "device/SpaceCheck.h"
 #include "transfer/ScanJob.h"
+
+class IScanOutput;
 
 class CScanController : public IScanJobHost {
 public:
@@ -24,27 +27,41 @@ public:
     bool IsFeeder() const { return m_job.IsFeeder(); }
     int Dpi() const { return m_job.Dpi(); }
 
-    // The Scan button.
-    int OnBnClickedScan();
     // One scan job: 1 handed on, 0 busy, -1 failure, cancel or reported error.
     int Scan_();
     // IScanJobHost: sends the adjustments and, with bGeometry, the scan area; 0 or -1.
     int SetScanParam(bool bGeometry) override;
     void OnJobEnded() override {}
-    // The application enabled the source without its dialog: the negotiated values go into
-    // the record and the scan starts at once.
-    int StartScanWithoutUI(const SNoUIScanValues& values);
-    // The negotiated values as capability negotiation left them.
+    // The negotiated values as capability negotiation left them (a scan without the dialog).
     static SNoUIScanValues NegotiatedValues();
+    // The scan area of the record (or of the application's frame without the dialog), in inches.
+    SInchRect ScanArea() const;
+
+    // File-output mode: the description of the output files, null when there is none.
+    void SetScanOutput(IScanOutput* pOutput) { m_pOutput = pOutput; }
+    IScanOutput* ScanOutput() const { return m_pOutput; }
+    // Merge scanning: the next flatbed page goes into the same output, and the bytes of the
+    // pages merged so far. A scan from the button starts the total with its own page.
+    bool MergeScanNextPage() const { return m_bMergeScanNextPage; }
+    void SetMergeScanNextPage(bool bNext) { m_bMergeScanNextPage = bNext; }
+    void StartMergeTotal();
+    void ResetMergeTotal() { m_nMergedBytes = 0; }
 
 private:
     CScanController();
-    SInchRect ScanArea() const;
     void ComputeSize();
+    // The output file of file-output mode: a name not yet used, stored for the calling
+    // program; false (after the message) when the output cannot be delivered.
+    bool PrepareOutputFile();
+    // The output folder's part of the space check (file-output mode); false after the message
+    // when the folder cannot be used.
+    bool AddOutputSpace(SScanSpaceInput& in) const;
     bool SpaceFits();
     int FailOpen(int nStatus);
 
     CScanJob& m_job;
+    IScanOutput* m_pOutput = nullptr;
+    bool m_bMergeScanNextPage = false;
     uint64_t m_nMergedBytes = 0;
 };
 
