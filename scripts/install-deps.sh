@@ -4,7 +4,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for pkg in cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest libbenchmark-dev \
-           g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick python3; do
+           g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick python3 fonts-dejavu-core; do
   have "$pkg" || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

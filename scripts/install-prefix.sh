@@ -32,6 +32,18 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # click nobody gives on a headless run.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
 
+# The screen at 96 dpi: a test that looks at the dialogs at another resolution sets it only for
+# the process it starts, and an interrupted run must not leave it for the next.
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
+
+# Wine's own Tahoma (the dialog font) and the Arial it finds have no Arabic letters, while the
+# Windows ones do: both are shown in DejaVu Sans, which has Latin and Arabic letters and runs
+# wider than Tahoma, so a text that fits here fits on Windows too.
+for face in Tahoma Arial; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d "DejaVu Sans" /f \
+    </dev/null >/dev/null 2>&1 || true
+done
+
 windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
 rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true

@@ -8,6 +8,11 @@
 namespace {
 
 constexpr UINT kBackground = 10451;
+constexpr UINT kTextPages = 1107;
+constexpr UINT kTextContinue = 1177;
+constexpr UINT kTextTitle = 1187;
+constexpr UINT kTextFinish = 1401;
+constexpr UINT kTextNextPage = 1402;
 
 }  // namespace
 
@@ -42,10 +47,19 @@ BOOL CDlg_MergeScan::OnInitDialog()
         TraceA("CDlg_MergeScan:: scan error");
     else
         ++m_nCount;
+    SetBackground(kBackground);
+    const int labels[] = {IDC_MERGE_CAPTION, IDC_MERGE_COUNT, IDC_MERGE_TEXT};
+    for (int i = 0; i < 3; ++i)
+        m_labels[i].SubclassDlgItem(labels[i], m_hWnd);
+    AttachTextButton(m_btnContinue, m_hWnd, IDOK);
+    AttachTextButton(m_btnFinish, m_hWnd, IDCANCEL);
+    HINSTANCE hRes = ResourceModule();
+    SetWindowText(LoadDlgString(hRes, kTextTitle));
+    SetDlgStrings(m_hWnd, hRes, {{IDC_MERGE_CAPTION, kTextPages}, {IDC_MERGE_TEXT, kTextNextPage},
+                                 {IDOK, kTextContinue}, {IDCANCEL, kTextFinish}});
     wchar_t szCount[16];
     swprintf(szCount, 16, L"%d", m_nCount);
     ::SetDlgItemTextW(m_hWnd, IDC_MERGE_COUNT, szCount);
-    SetBackground(kBackground);
     CenterWindowOn(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
     return TRUE;
 }

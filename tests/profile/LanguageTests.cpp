@@ -155,10 +155,10 @@ TEST_F(Language, StringsComeFromTheLoadedLibrary)
         {
             CLangResource french(ResourceLibraryPath(L"fr"));
             ASSERT_TRUE(french.Loaded());
-            EXPECT_EQ(L"Largeur : ", LoadLangString(1010));
+            EXPECT_EQ(L"Largeur ", LoadLangString(1010));
             EXPECT_EQ(L"Millim\u00e8tres", LoadLangString(1003));
         }
-        EXPECT_EQ(L"Width: ", LoadLangString(1010));  // back to English when French goes
+        EXPECT_EQ(L"Width", LoadLangString(1010));  // back to English when French goes
     }
     EXPECT_EQ(L"Load String Error!", LoadLangString(1090));
     CLangResource missing(ResourceLibraryPath(L"xx"));

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace mvltest {
 
@@ -21,6 +22,26 @@ bool WaitGone(HWND hWnd, DWORD dwMillis);
 // A key pressed and released over the window (posted, as the keyboard would).
 void PressKey(HWND hWnd, WPARAM nKey);
 std::wstring CtrlText(HWND hDlg, int nCtrlId);
+
+// Characters typed into the control (as the keyboard's translation posts them); Ctrl+A, Ctrl+C
+// and Ctrl+V are L"\x01", L"\x03" and L"\x16".
+void TypeText(HWND hCtrl, const std::wstring& sText);
+// A left click in the middle of the control.
+void ClickCtrl(HWND hCtrl);
+// Moves the dialog's focus to the control, as Tab would.
+void FocusCtrl(HWND hDlg, HWND hCtrl);
+// The window with the keyboard focus on the thread of hWnd.
+HWND FocusOfThreadOf(HWND hWnd);
+// Waits until pred holds (polling); false after the timeout.
+bool WaitUntil(const std::function<bool()>& pred, DWORD dwMillis);
+
+// GDI objects the process holds now.
+int CountGdiObjects();
+
+// What is wrong with a dialog's layout as the user sees it: a control outside the client
+// area, two controls overlapping (one inside the other is a group), a text larger than its
+// control, and a right-to-left dialog that is not mirrored (or a left-to-right one that is).
+std::vector<std::string> LayoutProblems(HWND hDlg, bool bRtl);
 
 // The window as it is on screen, as a PNG; false when it could not be taken or written.
 bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path);
