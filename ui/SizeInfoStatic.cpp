@@ -91,10 +91,39 @@ void CSizeInfoStatic::Compose(HDC hDC, const RECT& rc, UINT nDpi)
 {
     // Composed left to right on an unmirrored context; right to left the positions are
     // mirrored here and the texts read from the right.
-    bool bRtl = g_bHebrew || IsMirrored(m_hWnd);
     if (::GetLayout(hDC) & LAYOUT_RTL)
         ::SetLayout(hDC, 0);
-    auto mirror = [&](int x) { return bRtl ? rc.right - x : x; };
+    bool bRtl = g_bHebrew || IsMirrored(m_hWnd);
+    int nSeparator = SizeInfoSeparatorX(rc.right, g_LangugueID == kLanguageItalian, static_cast<int>(nDpi));
+    DrawPanel(hDC, rc, nDpi, bRtl ? rc.right - nSeparator : nSeparator);
+    HINSTANCE hRes = ResourceModuleOf(m_hWnd);
+    const std::wstring texts[] = {LoadDlgString(hRes, kLabelWidth) + m_texts.sWidth,
+                                  LoadDlgString(hRes, kLabelHeight) + m_texts.sHeight,
+                                  LoadDlgString(hRes, kLabelDataSize) + m_texts.sDataSize};
+    CSelection font(hDC, Font(nDpi));
+    ::SetBkMode(hDC, TRANSPARENT);
+    ::SetTextColor(hDC, RGB(0, 0, 0));
+    UINT nFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (bRtl ? DT_RIGHT | DT_RTLREADING : DT_LEFT);
+    // Each text ends where the next begins (the height at the separator), less a small gap.
+    int nX = ScaleForDpi(20, nDpi);
+    int nThird = rc.right / 3;
+    int nGap = ScaleForDpi(4, nDpi);
+    const int ends[] = {nX + nThird - nGap, nSeparator - nGap, rc.right - nGap};
+    bool bClipped = false;
+    for (int i = 0; i < 3; ++i) {
+        int nFrom = nX + i * nThird;
+        RECT rcNeed{0, 0, 0, 0};
+        ::DrawTextW(hDC, texts[i].c_str(), -1, &rcNeed, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+        bClipped |= rcNeed.right > ends[i] - nFrom;
+        RECT rcText = bRtl ? RECT{rc.right - ends[i], rc.top, rc.right - nFrom, rc.bottom}
+                           : RECT{nFrom, rc.top, ends[i], rc.bottom};
+        ::DrawTextW(hDC, texts[i].c_str(), -1, &rcText, nFormat);
+    }
+    m_bClipped = bClipped;
+}
+
+void CSizeInfoStatic::DrawPanel(HDC hDC, const RECT& rc, UINT nDpi, int nSeparatorX)
+{
     CBrushHandle hPanel(::CreateSolidBrush(kPanel));
     ::FillRect(hDC, &rc, hPanel ? hPanel.Get() : ::GetSysColorBrush(COLOR_BTNFACE));
     {
@@ -103,36 +132,9 @@ void CSizeInfoStatic::Compose(HDC hDC, const RECT& rc, UINT nDpi)
         CSelection brush(hDC, ::GetStockObject(NULL_BRUSH));
         ::Rectangle(hDC, rc.left, rc.top, rc.right, rc.bottom);
     }
-    int nSeparator = SizeInfoSeparatorX(rc.right, g_LangugueID == kLanguageItalian, static_cast<int>(nDpi));
-    {
-        CPenHandle hSep(::CreatePen(PS_SOLID, 1, kSeparator));
-        CSelection pen(hDC, hSep.Get());
-        int nInset = ScaleForDpi(3, nDpi);
-        ::MoveToEx(hDC, mirror(nSeparator), rc.top + nInset, nullptr);
-        ::LineTo(hDC, mirror(nSeparator), rc.bottom - nInset);
-    }
-    HINSTANCE hRes = ResourceModuleOf(m_hWnd);
-    const std::wstring texts[] = {LoadDlgString(hRes, kLabelWidth) + m_texts.sWidth,
-                                  LoadDlgString(hRes, kLabelHeight) + m_texts.sHeight,
-                                  LoadDlgString(hRes, kLabelDataSize) + m_texts.sDataSize};
-    CSelection font(hDC, Font(nDpi));
-    ::SetBkMode(hDC, TRANSPARENT);
-    ::SetTextColor(hDC, RGB(0, 0, 0));
-    UINT nFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
-                   (bRtl ? DT_RIGHT | DT_RTLREADING : DT_LEFT);
-    // Each text ends where the next begins (the height at the separator), less a small gap.
-    int nX = ScaleForDpi(20, nDpi);
-    int nThird = rc.right / 3;
-    int nGap = ScaleForDpi(4, nDpi);
-    const int ends[] = {nX + nThird - nGap, nSeparator - nGap, rc.right - nGap};
-    m_bClipped = false;
-    for (int i = 0; i < 3; ++i) {
-        int nFrom = nX + i * nThird;
-        int nTo = ends[i];
-        RECT rcNeed{0, 0, 0, 0};
-        ::DrawTextW(hDC, texts[i].c_str(), -1, &rcNeed, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-        m_bClipped |= rcNeed.right > nTo - nFrom;
-        RECT rcText = bRtl ? RECT{mirror(nTo), rc.top, mirror(nFrom), rc.bottom} : RECT{nFrom, rc.top, nTo, rc.bottom};
-        ::DrawTextW(hDC, texts[i].c_str(), -1, &rcText, nFormat);
-    }
+    CPenHandle hSep(::CreatePen(PS_SOLID, 1, kSeparator));
+    CSelection pen(hDC, hSep.Get());
+    int nInset = ScaleForDpi(3, nDpi);
+    ::MoveToEx(hDC, nSeparatorX, rc.top + nInset, nullptr);
+    ::LineTo(hDC, nSeparatorX, rc.bottom - nInset);
 }

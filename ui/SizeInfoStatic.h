@@ -21,6 +21,8 @@ public:
 private:
     void Paint(HDC hDC);
     void Compose(HDC hDC, const RECT& rc, UINT nDpi);
+    // The light panel with its frame and the separator line at nSeparatorX.
+    void DrawPanel(HDC hDC, const RECT& rc, UINT nDpi, int nSeparatorX);
     bool PrepareBuffer(HDC hRef, const RECT& rc);
     HFONT Font(UINT nDpi);
 

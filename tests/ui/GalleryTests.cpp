@@ -153,34 +153,18 @@ private:
     std::vector<std::string> m_problems;
 };
 
-// The screen's resolution for processes started while it lives (Wine reads it at start-up).
+// The screen's resolution for processes started while it lives (Wine reads it at start-up);
+// 96 dpi again afterwards, as the test prefix is set up.
 class CScreenDpi {
 public:
     explicit CScreenDpi(DWORD dwDpi)
     {
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                              nullptr, &m_hKey, nullptr) != ERROR_SUCCESS)
-            return;
-        DWORD dwSize = sizeof m_dwOld;
-        m_bHadOld = ::RegQueryValueExW(m_hKey, L"LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&m_dwOld),
-                                       &dwSize) == ERROR_SUCCESS;
-        ::RegSetValueExW(m_hKey, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwDpi), sizeof dwDpi);
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dwDpi, sizeof dwDpi);
     }
-    ~CScreenDpi()
-    {
-        if (!m_hKey)
-            return;
-        if (m_bHadOld)
-            ::RegSetValueExW(m_hKey, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&m_dwOld), sizeof m_dwOld);
-        else
-            ::RegDeleteValueW(m_hKey, L"LogPixels");
-        ::RegCloseKey(m_hKey);
-    }
+    ~CScreenDpi() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels"); }
 
 private:
-    HKEY m_hKey = nullptr;
-    DWORD m_dwOld = 0;
-    bool m_bHadOld = false;
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
 };
 
 std::string Joined(const std::vector<std::string>& lines)
