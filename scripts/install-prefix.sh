@@ -32,6 +32,19 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # click nobody gives on a headless run.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
 
+# Fonts for the languages' dialogs, as Windows has them: the dialog font falls back to a CJK face
+# for Chinese, Japanese and Korean (a font link, as Windows' own), and the faces the Arabic, Hebrew
+# and Thai libraries name are mapped to Debian fonts with those scripts (scripts/install-deps.sh).
+# Wine draws right-to-left and Thai text with the glyphs of the chosen face only, so these cannot
+# be font links.
+reg='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+wine reg add "$reg\FontSubstitutes" /v "Segoe UI" /d "DejaVu Sans" /f </dev/null >/dev/null 2>&1 || true
+wine reg add "$reg\FontSubstitutes" /v Leelawadee /d Waree /f </dev/null >/dev/null 2>&1 || true
+for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+  wine reg add "$reg\FontLink\SystemLink" /v "$font" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f \
+    </dev/null >/dev/null 2>&1 || true
+done
+
 windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
 rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true
