@@ -42,6 +42,7 @@ MESSAGES = {
             1126, 1125, 1124, 1127, 1128, 1129, 1130, 1132, 1184],
 }
 PLACEHOLDER = re.compile(r"\{(\d+)\}")
+CHMCMD = "chmcmd"
 
 
 def read_text(path):
@@ -125,7 +126,7 @@ def build_book(book, code, prefix, text, table, template, css, work):
         with open(os.path.join(folder, k + ".html"), "w", encoding="utf-8") as f:
             f.write(page)
     shutil.copy(css, folder)
-    toc = "".join(f'<LI><OBJECT type="text/sitemap"><param name="Name" value="{html.escape(pages[k][0])}">'
+    toc = "".join(f'<LI><OBJECT type="text/sitemap"><param name="Name" value="{html.escape(pages[k][0], quote=False)}">'
                   f'<param name="Local" value="{k}.html"></OBJECT>\n' for k in keys)
     # The viewer reads the contents in the ANSI code page of the help file's language.
     with open(os.path.join(folder, "toc.hhc"), "w", encoding=codepage, errors="xmlcharrefreplace") as f:
@@ -138,7 +139,7 @@ def build_book(book, code, prefix, text, table, template, css, work):
                f"Language=0x{lcid:x}", f"Title={title}", "", "[FILES]"] + [k + ".html" for k in keys] + ["help.css", ""]
     with open(os.path.join(folder, "help.hhp"), "w", encoding=codepage, errors="replace", newline="\r\n") as f:
         f.write("\n".join(project))
-    run = subprocess.run(["chmcmd", "--no-html-scan", "help.hhp"], cwd=folder, capture_output=True, text=True)
+    run = subprocess.run([CHMCMD, "--no-html-scan", "help.hhp"], cwd=folder, capture_output=True, text=True)
     if run.returncode != 0 or not os.path.exists(os.path.join(folder, chm)):
         sys.exit(f"help: chmcmd failed for {chm}:\n{run.stdout}{run.stderr}")
     return os.path.join(folder, chm)
@@ -151,7 +152,10 @@ def main():
     ap.add_argument("--prefix", default="mvl")
     ap.add_argument("--work", required=True)
     ap.add_argument("--out", required=True)
+    ap.add_argument("--chmcmd", default="chmcmd", help="the CHM compiler (Debian package fp-utils)")
     args = ap.parse_args()
+    global CHMCMD
+    CHMCMD = args.chmcmd
     helpdir = os.path.join(args.source, "help")
     table, problems = langres.read_table(os.path.join(args.source, args.code, "strings.rc"))
     text = read_text(os.path.join(helpdir, args.code + ".txt"))

@@ -204,8 +204,9 @@ TEST_P(LangRes, EveryEnglishStringResolvesAndMostAreTranslated)
         EXPECT_FALSE(s.empty()) << nId;
         nTranslated += s != Text(en.Get(), nId);
     }
-    if (std::wstring(GetParam()) != L"enus")
+    if (std::wstring(GetParam()) != L"enus") {
         EXPECT_GT(nTranslated, ids.size() / 2);
+    }
     // Only resources: no code to run in the host.
     auto* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(reinterpret_cast<ULONG_PTR>(lib.Get()) & ~ULONG_PTR(3));
     auto* pNt = reinterpret_cast<const IMAGE_NT_HEADERS*>(reinterpret_cast<const BYTE*>(pDos) + pDos->e_lfanew);
@@ -277,6 +278,64 @@ TEST_P(LangRes, EveryControlTextFits)
     }
     for (const std::string& s : misfits)
         ADD_FAILURE() << s;
+}
+
+namespace {
+
+// A page of a help file ("@MSITStore:<file>::/<page>") through the reader of the help viewer
+// (its display-name parser and moniker, as hh.exe opens pages); null when it cannot be opened.
+IStream* OpenHelpPage(const std::wstring& sName)
+{
+    static const CLSID kMsItsParser = {0x9d148290, 0xb9c8, 0x11d0, {0xa4, 0xcc, 0x00, 0x00, 0xf8, 0x01, 0x49, 0xf6}};
+    IParseDisplayName* pParser = nullptr;
+    IBindCtx* pCtx = nullptr;
+    IMoniker* pMoniker = nullptr;
+    IStream* pStream = nullptr;
+    ULONG nEaten = 0;
+    if (SUCCEEDED(CoCreateInstance(kMsItsParser, nullptr, CLSCTX_INPROC_SERVER, IID_IParseDisplayName,
+                                   reinterpret_cast<void**>(&pParser))) &&
+        SUCCEEDED(CreateBindCtx(0, &pCtx)) &&
+        SUCCEEDED(pParser->ParseDisplayName(pCtx, const_cast<LPOLESTR>(sName.c_str()), &nEaten, &pMoniker)) &&
+        FAILED(pMoniker->BindToStorage(pCtx, nullptr, IID_IStream, reinterpret_cast<void**>(&pStream))))
+        pStream = nullptr;
+    for (IUnknown* p : {static_cast<IUnknown*>(pMoniker), static_cast<IUnknown*>(pCtx), static_cast<IUnknown*>(pParser)})
+        if (p)
+            p->Release();
+    return pStream;
+}
+
+}  // namespace
+
+// Both help files of the language open in Wine's help reader, and their first page names the controls in the language, right to left for ar and he.
+TEST_P(LangRes, HelpFilesOpenInTheirLanguage)
+{
+    CResourceLib lib(GetParam());
+    ASSERT_NE(nullptr, lib.Get());
+    HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (const wchar_t* pszBook : {L"tw", L"App"}) {
+        const fs::path chm = lib.Path().parent_path() / (std::wstring(L"mvl") + pszBook + GetParam() + L".chm");
+        for (const wchar_t* pszPage : {L"index.html", L"files.html"}) {
+            const std::wstring sUrl = L"@MSITStore:" + chm.wstring() + L"::/" + pszPage;
+            IStream* pStream = OpenHelpPage(sUrl);
+            const bool bOpened = pStream != nullptr;
+            // The page on saving to files belongs to the file-output help only.
+            EXPECT_EQ(bOpened, std::wstring(pszPage) == L"index.html" || std::wstring(pszBook) == L"App") << Narrow(sUrl);
+            if (!bOpened)
+                continue;
+            std::string sPage;
+            char buf[4096];
+            ULONG nRead = 0;
+            while (SUCCEEDED(pStream->Read(buf, sizeof(buf), &nRead)) && nRead > 0)
+                sPage.append(buf, nRead);
+            pStream->Release();
+            if (std::wstring(pszPage) != L"index.html")
+                continue;
+            EXPECT_NE(std::string::npos, sPage.find("<b>" + Narrow(Text(lib.Get(), 1092)) + "</b>")) << Narrow(sUrl);
+            EXPECT_NE(std::string::npos, sPage.find(IsRightToLeft(GetParam()) ? "dir=\"rtl\"" : "dir=\"ltr\""));
+        }
+    }
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LangRes, ::testing::ValuesIn(kCodes),
