@@ -8,11 +8,6 @@
 namespace {
 
 constexpr UINT kBackground = 10451;
-constexpr UINT kTextPages = 1107;
-constexpr UINT kTextContinue = 1177;
-constexpr UINT kTextTitle = 1187;
-constexpr UINT kTextFinish = 1401;
-constexpr UINT kTextNextPage = 1402;
 
 }  // namespace
 
@@ -53,10 +48,6 @@ BOOL CDlg_MergeScan::OnInitDialog()
         m_labels[i].SubclassDlgItem(labels[i], m_hWnd);
     AttachTextButton(m_btnContinue, m_hWnd, IDOK);
     AttachTextButton(m_btnFinish, m_hWnd, IDCANCEL);
-    HINSTANCE hRes = ResourceModule();
-    SetWindowText(LoadDlgString(hRes, kTextTitle));
-    SetDlgStrings(m_hWnd, hRes, {{IDC_MERGE_CAPTION, kTextPages}, {IDC_MERGE_TEXT, kTextNextPage},
-                                 {IDOK, kTextContinue}, {IDCANCEL, kTextFinish}});
     wchar_t szCount[16];
     swprintf(szCount, 16, L"%d", m_nCount);
     ::SetDlgItemTextW(m_hWnd, IDC_MERGE_COUNT, szCount);

@@ -10,6 +10,7 @@
 #include "harness/MessageDialogWatcher.h"
 #include "profile/Language.h"
 #include "ui/ControlsDialog.h"
+#include "ui/DialogChecks.h"
 #include "ui/DialogDriver.h"
 
 using namespace mvltest;

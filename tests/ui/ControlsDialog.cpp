@@ -62,10 +62,12 @@ CControlsDialog::CControlsDialog(HINSTANCE hLang, bool bRtl) : CDialog(0, hLang)
 
 INT_PTR CControlsDialog::Run()
 {
-    CDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 330, 175, L"Controls");
+    // The face the right-to-left language libraries name for their dialogs.
+    CDialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 400, 175, L"Controls",
+                      m_bRtl ? L"Segoe UI" : L"MS Shell Dlg");
     if (m_bRtl)
         t.ExStyle(WS_EX_LAYOUTRTL | WS_EX_RTLREADING);
-    t.Add(kStatic, kGroup, SS_LEFT, 7, 5, 316, 60)
+    t.Add(kStatic, kGroup, SS_LEFT, 7, 5, 386, 60)
         .Add(kStatic, kLabel, SS_LEFT, 15, 20, 70, 10)
         .Add(kEdit, kSigned, kEditStyle, 90, 18, 40, 13)
         .Add(kEdit, kTenths, kEditStyle, 138, 18, 40, 13)
@@ -74,12 +76,12 @@ INT_PTR CControlsDialog::Run()
         .Add(kStatic, kBmpLabel, SS_LEFT, 7, 72, 110, 20)
         .Add(kButton, kToggle, kPush, 124, 74, 100, 16)
         .Add(kButton, kRound, kPush, 236, 70, 24, 24, L"Round")
-        .Add(kStatic, kSize, SS_LEFT, 7, 100, 316, 16)
-        .Add(kButton, kDisabled, kPush, 7, 124, 130, 16)
-        .Add(kButton, kPlain, kPush, 144, 124, 60, 16)
-        .Add(kButton, kReset, kPush, 7, 152, 60, 16)
-        .Add(kButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 201, 152, 58, 16)
-        .Add(kButton, IDCANCEL, kPush, 265, 152, 58, 16);
+        .Add(kStatic, kSize, SS_LEFT, 7, 100, 386, 16)
+        .Add(kButton, kDisabled, kPush, 7, 124, 160, 16)
+        .Add(kButton, kPlain, kPush, 174, 124, 60, 16)
+        .Add(kButton, kReset, kPush, 7, 152, 80, 16)
+        .Add(kButton, IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 271, 152, 58, 16)
+        .Add(kButton, IDCANCEL, kPush, 335, 152, 58, 16);
     return DoModalIndirect(t.Get(), nullptr);
 }
 

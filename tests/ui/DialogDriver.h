@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace mvltest {
 
@@ -35,18 +34,16 @@ HWND FocusOfThreadOf(HWND hWnd);
 // Waits until pred holds (polling); false after the timeout.
 bool WaitUntil(const std::function<bool()>& pred, DWORD dwMillis);
 
-// GDI objects the process holds now.
-int CountGdiObjects();
-
-// What is wrong with a dialog's layout as the user sees it: a control outside the client
-// area, two controls overlapping (one inside the other is a group), a text larger than its
-// control, and a right-to-left dialog that is not mirrored (or a left-to-right one that is).
-std::vector<std::string> LayoutProblems(HWND hDlg, bool bRtl);
-
 // The window as it is on screen, as a PNG; false when it could not be taken or written.
 bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path);
 
-// The English, French or Arabic language library from beside the test executable, as data.
+// A language of each script, for the gallery: Latin (English, French), Arabic, Cyrillic, Greek,
+// CJK, Thai and Hebrew.
+inline const wchar_t* const kGalleryCodes[] = {L"enus", L"fr", L"ar", L"ru", L"el", L"zhcn", L"th", L"he"};
+// The window as a gallery picture of the dialog in the language of the file code.
+bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode);
+
+// A language library from beside the test executable, as data.
 class CLangLibrary {
 public:
     explicit CLangLibrary(const wchar_t* pszCode);

@@ -16,7 +16,7 @@ void Append(std::vector<WORD>& data, const T& value)
 
 }  // namespace
 
-CDialogTemplate::CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle)
+CDialogTemplate::CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle, const std::wstring& sFont)
 {
     DLGTEMPLATE t{};
     t.style = dwStyle | DS_SETFONT;
@@ -28,7 +28,7 @@ CDialogTemplate::CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::w
     Word(0);  // standard class
     Text(sTitle);
     Word(8);
-    Text(L"MS Shell Dlg");
+    Text(sFont);
 }
 
 void CDialogTemplate::Text(const std::wstring& s)

@@ -10,7 +10,8 @@ namespace mvltest {
 
 class CDialogTemplate {
 public:
-    CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle);
+    CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle,
+                    const std::wstring& sFont = L"MS Shell Dlg");
     // A control of a predefined class (0x0080 button, 0x0081 edit, 0x0082 static).
     CDialogTemplate& Add(WORD wClassAtom, WORD wId, DWORD dwStyle, short x, short y, short cx, short cy,
                          const std::wstring& sText = L"");

@@ -1,7 +1,7 @@
-// Every dialog built so far, in English, French and Arabic, at 96 dpi here and at 144 dpi in a
-// child process started with the screen set to 144 dpi: each is saved under
-// artifacts/gallery/<dialog>-<language>-<dpi>.png, and its layout is checked as a user would
-// see it (texts fit, nothing overlaps, right-to-left dialogs mirrored).
+// Every dialog built so far with the skinned controls, in English, French and Arabic, at 96 dpi
+// here and at 144 dpi in a child process started with the screen set to 144 dpi: each goes into
+// the gallery as <dialog>-<dpi>dpi-<file code>.png, and its layout is checked as a user would see
+// it (texts fit, nothing overlaps, right-to-left dialogs mirrored).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -18,6 +18,7 @@
 #include "profile/Language.h"
 #include "ui/ControlHost.h"
 #include "ui/ControlsDialog.h"
+#include "ui/DialogChecks.h"
 #include "ui/DialogDriver.h"
 #include "ui/ManualDuplexDlg.h"
 #include "ui/MergeScanDlg.h"
@@ -42,12 +43,9 @@ constexpr SLanguage kLanguages[] = {{L"enus", kLanguageEnglish, L'.', false},
 
 class CGallery {
 public:
-    explicit CGallery(UINT nDpi) : m_nDpi(nDpi)
-    {
-        std::error_code ec;
-        std::filesystem::create_directories(Dir(), ec);
-    }
-    static std::filesystem::path Dir() { return ArtifactDir() / "gallery"; }
+    explicit CGallery(UINT nDpi) : m_nDpi(nDpi) {}
+    // Where the child leaves the problems it found.
+    static std::filesystem::path ProblemsFile() { return ArtifactDir() / "gallery-problems-144dpi.txt"; }
     const std::vector<std::string>& Problems() const { return m_problems; }
 
     void ShootAll()
@@ -86,7 +84,8 @@ private:
     void Shoot(const char* pszName, int nFindCtrl, const std::function<INT_PTR()>& modal,
                const std::function<void(HWND)>& prepare, int nCloseButton)
     {
-        std::string sName = std::string(pszName) + "-" + Narrow(m_pLang->pszCode) + "-" + std::to_string(m_nDpi);
+        std::string sShot = std::string(pszName) + "-" + std::to_string(m_nDpi) + "dpi";
+        std::string sName = sShot + "-" + Narrow(m_pLang->pszCode);
         bool bShown = false;
         INT_PTR nResult = RunWithUser(modal, [&] {
             HWND hDlg = WaitForDialogWithCtrl(nFindCtrl, 10000);
@@ -97,7 +96,7 @@ private:
             ::Sleep(300);
             for (const std::string& s : LayoutProblems(hDlg, m_pLang->bRtl))
                 m_problems.push_back(sName + ": " + s);
-            if (!SaveWindowPng(hDlg, Dir() / (sName + ".png")))
+            if (!SaveGalleryShot(hDlg, sShot.c_str(), m_pLang->pszCode))
                 m_problems.push_back(sName + ": no screenshot");
             if (nCloseButton)
                 ::PostMessageW(::GetDlgItem(hDlg, nCloseButton), BM_CLICK, 0, 0);
@@ -181,7 +180,7 @@ int ShootGalleryChild(const std::vector<std::wstring>&)
     UINT nDpi = WindowDpi(nullptr);
     CGallery gallery(nDpi);
     gallery.ShootAll();
-    std::ofstream(CGallery::Dir() / ("problems-" + std::to_string(nDpi) + ".txt")) << Joined(gallery.Problems());
+    std::ofstream(CGallery::ProblemsFile()) << Joined(gallery.Problems());
     return nDpi != 144 ? 1000 : static_cast<int>(gallery.Problems().size());
 }
 MVL_CHILD_ACTION(L"gallery", ShootGalleryChild);
@@ -201,7 +200,7 @@ TEST(Gallery, EveryDialogInThreeLanguagesAt96And144Dpi)
         ASSERT_TRUE(child.Started());
         nChildResult = child.Wait(300000);
     }
-    std::ifstream in(CGallery::Dir() / "problems-144.txt");
+    std::ifstream in(CGallery::ProblemsFile());
     std::string sProblems((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(nChildResult, 0) << sProblems;
 }
