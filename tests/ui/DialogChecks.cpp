@@ -24,8 +24,12 @@ int CountGdiObjects()
         UINT64 nUser;
     };
 #pragma pack(pop)
+    // Looked up, not imported: the test programs import Windows' documented DLLs only.
+    using PFN = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    auto pfnQuery = reinterpret_cast<PFN>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION info{};
-    if (::NtQueryInformationProcess(::GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) != 0 ||
+    if (!pfnQuery || pfnQuery(::GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) != 0 ||
         !info.PebBaseAddress)
         return -1;
     const auto* pTable = *reinterpret_cast<const SEntry* const*>(reinterpret_cast<BYTE*>(info.PebBaseAddress) + 0xF8);
