@@ -1,6 +1,7 @@
 // Notifications through the source manager, and the host program recognised by its name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -8,6 +9,7 @@
 #include "harness/DsLoader.h"
 #include "harness/TestEnv.h"
 #include "transfer/AppLink.h"
+#include "transfer/ManagerEntry.h"
 
 using namespace mvltest;
 namespace fs = std::filesystem;
@@ -126,9 +128,7 @@ void PumpMessages()
 
 TEST_F(AppLink, TheLoadedTwain2ManagerIsUsed)
 {
-    HMODULE hLoaded = reinterpret_cast<HMODULE>(1);
-    DSMENTRYPROC pfn = FindDsmEntry(&hLoaded);
-    EXPECT_EQ(nullptr, hLoaded);  // found in the loaded manager, nothing loaded for it
+    DSMENTRYPROC pfn = FindDsmEntry();
     EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(CFakeDsm::Get().Module(), "DSM_Entry")), reinterpret_cast<void*>(pfn));
     NotifyXferReady(m_ds, m_app);
     NotifyMergeScanErrorEnd(m_ds, m_app);
@@ -173,6 +173,64 @@ TEST_F(AppLink, WorkerThreadNotificationsArriveOnTheApplicationThread)
     PumpMessages();
     EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_XFERREADY));
     EXPECT_EQ(GetCurrentThreadId(), CFakeDsm::Get().LastThread());
+}
+
+namespace {
+
+TW_UINT16 TW_CALLINGSTYLE GivenEntry(TW_IDENTITY*, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF)
+{
+    return TWRC_SUCCESS;
+}
+
+std::vector<TW_UINT16> g_heldFor;
+bool HoldCloseRequests(TW_UINT16 wMsg)
+{
+    return std::find(g_heldFor.begin(), g_heldFor.end(), wMsg) != g_heldFor.end();
+}
+
+}  // namespace
+
+TEST_F(AppLink, TheGivenEntryComesBeforeAnyLoadedManager)
+{
+    TW_ENTRYPOINT ep{sizeof ep, &GivenEntry, nullptr, nullptr, nullptr, nullptr};
+    ASSERT_TRUE(SetManagerEntryPoints(&ep));
+    EXPECT_EQ(reinterpret_cast<void*>(&GivenEntry), reinterpret_cast<void*>(FindDsmEntry()));
+    // Without all four memory functions, memory stays global.
+    TW_HANDLE h = AppMemAlloc(16);
+    EXPECT_NE(nullptr, h);
+    EXPECT_EQ(16u, GlobalSize(h));
+    AppMemFree(h);
+    ForgetManagerEntryPoints();
+    EXPECT_NE(reinterpret_cast<void*>(&GivenEntry), reinterpret_cast<void*>(FindDsmEntry()));
+    ep.Size = 8;
+    EXPECT_FALSE(SetManagerEntryPoints(&ep));
+    EXPECT_FALSE(HasManagerEntryPoints());
+}
+
+TEST_F(AppLink, HeldNotificationsGoOnceEachInOrderWhenReleased)
+{
+    g_heldFor = {MSG_CLOSEDSREQ, MSG_XFERREADY};
+    SetNotificationHold(&HoldCloseRequests);
+    NotifyXferReady(m_ds, m_app);
+    EXPECT_TRUE(NotifyCloseDsRequest(m_ds, m_app, true));
+    NotifyXferReady(m_ds, m_app);
+    SendHeldNotifications();  // still held
+    EXPECT_EQ(0, CFakeDsm::Get().Calls(MSG_XFERREADY));
+    g_heldFor = {MSG_CLOSEDSREQ};
+    SendHeldNotifications();
+    EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_XFERREADY));
+    EXPECT_EQ(0, CFakeDsm::Get().Calls(MSG_CLOSEDSREQ));
+    g_heldFor.clear();
+    SendHeldNotifications();
+    EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_CLOSEDSREQ));
+    // A disable drops what still waits.
+    g_heldFor = {MSG_CLOSEDSOK};
+    NotifyMergeScanErrorEnd(m_ds, m_app);
+    DropHeldNotifications();
+    g_heldFor.clear();
+    SendHeldNotifications();
+    EXPECT_EQ(0, CFakeDsm::Get().Calls(MSG_CLOSEDSOK));
+    SetNotificationHold(nullptr);
 }
 
 TEST(AppHost, FlagsFollowTheExecutableName)

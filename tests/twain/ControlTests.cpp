@@ -2,6 +2,7 @@
 // transfer set-ups, the palette, and the identity query's office-host registry rule.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -21,7 +22,7 @@ TW_SETUPFILEXFER FileSetup(const std::string& sName)
 {
     TW_SETUPFILEXFER setup{};
     std::strncpy(setup.FileName, sName.c_str(), sizeof setup.FileName - 1);
-    setup.Format = 4;  // asked for TIFF: ignored
+    setup.Format = TWFF_BMP;
     return setup;
 }
 
@@ -199,7 +200,7 @@ TEST(Control, SetupFileXferNameWithoutTerminatorIsCut)
     ASSERT_EQ(TWRC_SUCCESS, ds.Open());
     TW_SETUPFILEXFER setup{};
     std::memset(setup.FileName, 'a', sizeof setup.FileName);
-    setup.Format = 0x6262;
+    setup.Format = TWFF_BMP;
     // Such a name cannot be created; what matters is that nothing past the field is read.
     ds.Control(DAT_SETUPFILEXFER, MSG_SET, &setup);
     TW_SETUPFILEXFER got;
@@ -277,4 +278,108 @@ TEST(Control, OfficeHostWithoutTheKeyStillAnswers)
     ASSERT_TRUE(ds.Loaded());
     RegDeleteTreeW(HKEY_CURRENT_USER, kOfficeScanKey);
     EXPECT_EQ(0u, RunAsHost(L"OUTLOOK.EXE", ds.DsPath()));
+}
+
+TEST(Control, SetupFileXferAndTheCapabilityShareTheFormat)
+{
+    CTestSource ds;
+    ASSERT_TRUE(ds.Loaded());
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    CTempDir dir;
+    const std::string sTiff = dir.Path().string() + "\\page.tif";
+    TW_SETUPFILEXFER setup = FileSetup(sTiff);
+    setup.Format = TWFF_TIFF;
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_SETUPFILEXFER, MSG_SET, &setup));
+    auto format = [&ds] {
+        TW_SETUPFILEXFER got{};
+        EXPECT_EQ(TWRC_SUCCESS, ds.Control(DAT_SETUPFILEXFER, MSG_GETCURRENT, &got));
+        TW_CAPABILITY cap{ICAP_IMAGEFILEFORMAT, TWON_DONTCARE16, nullptr};
+        EXPECT_EQ(TWRC_SUCCESS, ds.Control(DAT_CAPABILITY, MSG_GETCURRENT, &cap));
+        auto* pOne = static_cast<TW_ONEVALUE*>(GlobalLock(cap.hContainer));
+        EXPECT_EQ(got.Format, pOne ? pOne->Item : 0xFFFFu);
+        GlobalUnlock(cap.hContainer);
+        GlobalFree(cap.hContainer);
+        return got.Format;
+    };
+    EXPECT_EQ(TWFF_TIFF, format());
+    // A format the source cannot write is refused before the name or the file change.
+    TW_SETUPFILEXFER jpeg = FileSetup(dir.Path().string() + "\\page.jpg");
+    jpeg.Format = 4;  // TWFF_JFIF
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_SETUPFILEXFER, MSG_SET, &jpeg));
+    EXPECT_EQ(TWCC_BADVALUE, ds.Status());
+    EXPECT_FALSE(fs::exists(dir.Path() / "page.jpg"));
+    EXPECT_EQ(TWFF_TIFF, format());
+    TW_SETUPFILEXFER got{};
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_SETUPFILEXFER, MSG_GETDEFAULT, &got));
+    EXPECT_EQ(sTiff, FileName(got));
+    // The capability's reset is the file transfer's format too.
+    TW_CAPABILITY cap{ICAP_IMAGEFILEFORMAT, TWON_DONTCARE16, nullptr};
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_CAPABILITY, MSG_RESET, &cap));
+    GlobalFree(cap.hContainer);
+    EXPECT_EQ(TWFF_BMP, format());
+}
+
+namespace {
+
+std::atomic<int> g_nManagerAllocs{0};
+
+TW_HANDLE TW_CALLINGSTYLE CountingAlloc(TW_UINT32 nSize)
+{
+    ++g_nManagerAllocs;
+    return GlobalAlloc(GHND, nSize);
+}
+void TW_CALLINGSTYLE PlainFree(TW_HANDLE h) { GlobalFree(h); }
+TW_MEMREF TW_CALLINGSTYLE PlainLock(TW_HANDLE h) { return GlobalLock(h); }
+void TW_CALLINGSTYLE PlainUnlock(TW_HANDLE h) { GlobalUnlock(h); }
+TW_UINT16 TW_CALLINGSTYLE NoEntry(TW_IDENTITY*, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF)
+{
+    return TWRC_SUCCESS;
+}
+
+TW_ENTRYPOINT ManagerEntryPoints()
+{
+    return TW_ENTRYPOINT{sizeof(TW_ENTRYPOINT), &NoEntry, reinterpret_cast<TW_MEMREF>(&CountingAlloc),
+                         reinterpret_cast<TW_MEMREF>(&PlainFree), reinterpret_cast<TW_MEMREF>(&PlainLock),
+                         reinterpret_cast<TW_MEMREF>(&PlainUnlock)};
+}
+
+int RepliesFromTheManager(CTestSource& ds)
+{
+    const int nBefore = g_nManagerAllocs;
+    TW_CAPABILITY cap{ICAP_PIXELTYPE, TWON_DONTCARE16, nullptr};
+    EXPECT_EQ(TWRC_SUCCESS, ds.Control(DAT_CAPABILITY, MSG_GET, &cap));
+    GlobalFree(cap.hContainer);
+    return g_nManagerAllocs - nBefore;
+}
+
+}  // namespace
+
+TEST(Control, EntryPointsAreTakenBeforeOpenForThatSession)
+{
+    CTestSource ds;
+    ASSERT_TRUE(ds.Loaded());
+    TW_ENTRYPOINT ep = ManagerEntryPoints();
+    ep.Size = sizeof ep - 1;
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+    EXPECT_EQ(TWCC_BADVALUE, ds.Status());
+    ep = ManagerEntryPoints();
+    ep.DSM_Entry = nullptr;
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, nullptr));
+    EXPECT_EQ(TWCC_BADVALUE, ds.Status());
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_GET, &ep));
+    EXPECT_EQ(TWCC_BADPROTOCOL, ds.Status());
+
+    ep = ManagerEntryPoints();
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    EXPECT_EQ(1, RepliesFromTheManager(ds));
+    // An open session keeps the manager it has.
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+    EXPECT_EQ(TWCC_SEQERROR, ds.Status());
+    // The next session, opened by a manager that gives none, uses global memory.
+    ASSERT_EQ(TWRC_SUCCESS, ds.Close());
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    EXPECT_EQ(0, RepliesFromTheManager(ds));
+    ds.Close();
 }
