@@ -19,6 +19,14 @@ struct SEntryPoints {
 
 SEntryPoints g_entry;
 
+// A function of a loaded library, as the manager's are; a stray value points into none.
+bool InLoadedModule(const void* pfn)
+{
+    HMODULE h = nullptr;
+    return pfn && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                     static_cast<LPCWSTR>(pfn), &h);
+}
+
 DSMENTRYPROC LoadedManagerEntry(const wchar_t* pszModule)
 {
     HMODULE h = GetModuleHandleW(pszModule);
@@ -29,11 +37,13 @@ DSMENTRYPROC LoadedManagerEntry(const wchar_t* pszModule)
 
 bool SetManagerEntryPoints(const TW_ENTRYPOINT* pEntry)
 {
-    if (!pEntry || pEntry->Size < sizeof(TW_ENTRYPOINT) || !pEntry->DSM_Entry)
+    if (!pEntry || pEntry->Size < sizeof(TW_ENTRYPOINT) ||
+        !InLoadedModule(reinterpret_cast<const void*>(pEntry->DSM_Entry)))
         return false;
     SEntryPoints e;
     e.pfnEntry = pEntry->DSM_Entry;
-    if (pEntry->DSM_MemAllocate && pEntry->DSM_MemFree && pEntry->DSM_MemLock && pEntry->DSM_MemUnlock) {
+    if (InLoadedModule(pEntry->DSM_MemAllocate) && InLoadedModule(pEntry->DSM_MemFree) &&
+        InLoadedModule(pEntry->DSM_MemLock) && InLoadedModule(pEntry->DSM_MemUnlock)) {
         e.pfnAlloc = reinterpret_cast<MemAllocateProc>(pEntry->DSM_MemAllocate);
         e.pfnFree = reinterpret_cast<MemFreeProc>(pEntry->DSM_MemFree);
         e.pfnLock = reinterpret_cast<MemLockProc>(pEntry->DSM_MemLock);

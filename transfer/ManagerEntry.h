@@ -13,7 +13,8 @@
 #include "twain/TwainTypes.h"
 
 // DAT_ENTRYPOINT MSG_SET: false, with nothing kept, for a record shorter than the standard's or
-// without an entry. The memory functions are used only when all four are given.
+// whose entry is no function of a loaded library. The memory functions are used only when all
+// four are.
 bool SetManagerEntryPoints(const TW_ENTRYPOINT* pEntry);
 // MSG_CLOSEDS: the session's entry points are forgotten.
 void ForgetManagerEntryPoints();

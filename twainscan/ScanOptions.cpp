@@ -390,7 +390,6 @@ std::string UsageText()
            "      --ui                   show the source's own dialog\n"
            "      --no-callback          wait for the source through the message loop only\n"
            "      --no-window            give the source manager no window, as console programs do\n"
-           "                             (a TWAIN 1 source then cannot tell the tool it is ready)\n"
            "      --count N              pages to transfer (CAP_XFERCOUNT; -1 for all)\n"
            "      --cap ID=VALUE         set any capability (name or number) to a single value\n"
            "  -o, --output-file FILE     write the one page to FILE (default: scan.<format>)\n"

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "twainscan/Text.h"
 #include "twainscan/TwainNames.h"
 
 namespace {
@@ -161,13 +162,6 @@ bool SetUpFile(CTwainSession& session, const std::string& sName, TW_UINT16 wForm
     strcpy(setup.FileName, sName.c_str());
     setup.Format = wFormat;
     return session.CallSource(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup) == TWRC_SUCCESS;
-}
-
-std::wstring FullPath(const std::wstring& sPath)
-{
-    wchar_t szFull[MAX_PATH] = L"";
-    DWORD n = GetFullPathNameW(sPath.c_str(), MAX_PATH, szFull, nullptr);
-    return n > 0 && n < MAX_PATH ? std::wstring(szFull, n) : std::wstring();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "profile/LibraryLoad.h"
+#include "twainscan/Text.h"
 #include "twainscan/TwainNames.h"
 
 namespace {
@@ -49,9 +50,7 @@ bool CTwainSession::LoadManager(const std::wstring& sPath)
     if (sPath.empty()) {
         m_hManager = LoadSystemLibrary(L"TWAINDSM.dll");
     } else {
-        wchar_t szFull[MAX_PATH] = L"";
-        DWORD n = GetFullPathNameW(sPath.c_str(), MAX_PATH, szFull, nullptr);
-        m_hManager = n > 0 && n < MAX_PATH ? LoadLibraryByFullPath(szFull) : nullptr;
+        m_hManager = LoadLibraryByFullPath(FullPath(sPath));
     }
     if (!m_hManager)
         return false;
