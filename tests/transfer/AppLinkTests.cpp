@@ -9,7 +9,6 @@
 #include "harness/DsLoader.h"
 #include "harness/TestEnv.h"
 #include "transfer/AppLink.h"
-#include "transfer/ManagerEntry.h"
 
 using namespace mvltest;
 namespace fs = std::filesystem;
@@ -128,8 +127,6 @@ void PumpMessages()
 
 TEST_F(AppLink, TheLoadedTwain2ManagerIsUsed)
 {
-    DSMENTRYPROC pfn = FindDsmEntry();
-    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(CFakeDsm::Get().Module(), "DSM_Entry")), reinterpret_cast<void*>(pfn));
     NotifyXferReady(m_ds, m_app);
     NotifyMergeScanErrorEnd(m_ds, m_app);
     EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_XFERREADY));
@@ -177,11 +174,6 @@ TEST_F(AppLink, WorkerThreadNotificationsArriveOnTheApplicationThread)
 
 namespace {
 
-TW_UINT16 TW_CALLINGSTYLE GivenEntry(TW_IDENTITY*, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF)
-{
-    return TWRC_SUCCESS;
-}
-
 std::vector<TW_UINT16> g_heldFor;
 bool HoldCloseRequests(TW_UINT16 wMsg)
 {
@@ -189,23 +181,6 @@ bool HoldCloseRequests(TW_UINT16 wMsg)
 }
 
 }  // namespace
-
-TEST_F(AppLink, TheGivenEntryComesBeforeAnyLoadedManager)
-{
-    TW_ENTRYPOINT ep{sizeof ep, &GivenEntry, nullptr, nullptr, nullptr, nullptr};
-    ASSERT_TRUE(SetManagerEntryPoints(&ep));
-    EXPECT_EQ(reinterpret_cast<void*>(&GivenEntry), reinterpret_cast<void*>(FindDsmEntry()));
-    // Without all four memory functions, memory stays global.
-    TW_HANDLE h = AppMemAlloc(16);
-    EXPECT_NE(nullptr, h);
-    EXPECT_EQ(16u, GlobalSize(h));
-    AppMemFree(h);
-    ForgetManagerEntryPoints();
-    EXPECT_NE(reinterpret_cast<void*>(&GivenEntry), reinterpret_cast<void*>(FindDsmEntry()));
-    ep.Size = 8;
-    EXPECT_FALSE(SetManagerEntryPoints(&ep));
-    EXPECT_FALSE(HasManagerEntryPoints());
-}
 
 TEST_F(AppLink, HeldNotificationsGoOnceEachInOrderWhenReleased)
 {

@@ -61,13 +61,10 @@ TEST(TiffLayout, EachDepthReadsBackWithStripsCoveringThePixels)
         ASSERT_EQ(file.size(), l.nHeaderBytes);
         file.resize(l.nFileBytes, 0x5A);
         auto tags = ReadDirectory(file);
-        EXPECT_EQ(tags[256], std::vector<uint32_t>{c.nWidth});
-        EXPECT_EQ(tags[257], std::vector<uint32_t>{c.nHeight});
+        // The pixels themselves are checked by a decoder under Wine; here what it may not see.
         const std::vector<uint32_t> bits = c.nBits == 24 ? std::vector<uint32_t>{8, 8, 8} : std::vector<uint32_t>{uint32_t(c.nBits)};
         EXPECT_EQ(tags[258], bits);
-        EXPECT_EQ(tags[259], std::vector<uint32_t>{1});
         EXPECT_EQ(tags[262], std::vector<uint32_t>{c.wPhotometric});
-        EXPECT_EQ(tags[277], std::vector<uint32_t>{c.nBits == 24 ? 3u : 1u});
         EXPECT_EQ(tags[282], (std::vector<uint32_t>{300, 1}));
         EXPECT_EQ(tags[283], (std::vector<uint32_t>{150, 1}));
         EXPECT_EQ(tags[296], std::vector<uint32_t>{2});
@@ -82,8 +79,7 @@ TEST(TiffLayout, EachDepthReadsBackWithStripsCoveringThePixels)
             nNext += tags[279][i];
         }
         EXPECT_EQ(nNext, file.size());
-        EXPECT_EQ(l.nRowBytes, (c.nWidth * c.nBits + 7) / 8);
-        EXPECT_EQ(tags[278], std::vector<uint32_t>{l.nRowsPerStrip});
+        EXPECT_EQ(nNext - l.nHeaderBytes, uint64_t(c.nHeight) * ((c.nWidth * c.nBits + 7) / 8));
     }
 }
 

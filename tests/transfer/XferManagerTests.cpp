@@ -67,6 +67,10 @@ TEST(XferManager, Twain2SessionUsesTheGivenEntryAndNeverNotifiesInsideATransfer)
     ASSERT_EQ(acq.Enable(), TWRC_SUCCESS);
     EXPECT_EQ(g_manager.nXferReady, 1);
     EXPECT_EQ(acq.Calls(MSG_XFERREADY), 0) << "the manager loaded in the process was not asked";
+    TW_CAPABILITY cap{ICAP_PIXELTYPE, TWON_DONTCARE16, nullptr};
+    ASSERT_EQ(acq.Src().Control(DAT_CAPABILITY, MSG_GET, &cap), TWRC_SUCCESS);
+    EXPECT_TRUE(AllocatedByTheManager(cap.hContainer));
+    GlobalFree(cap.hContainer);
 
     TW_HANDLE hDib = nullptr;
     g_manager.bInTransfer = true;
@@ -110,23 +114,15 @@ int ScanWithoutManager(const std::vector<std::wstring>& args)
             if (pfn(&app, DG, DAT, MSG, p) != wWant)
                 nResult |= 1;
         };
-        auto setU16 = [&](TW_UINT16 wCap, TW_UINT16 wType, TW_UINT32 dwItem) {
-            HGLOBAL hOne = GlobalAlloc(GHND, sizeof(TW_ONEVALUE) + 4);
-            auto* pOne = static_cast<TW_ONEVALUE*>(GlobalLock(hOne));
-            pOne->ItemType = wType;
-            pOne->Item = dwItem;
-            GlobalUnlock(hOne);
-            TW_CAPABILITY cap{wCap, TWON_ONEVALUE, hOne};
-            call(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &cap);
-            GlobalFree(hOne);
-        };
         call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &ds);
         ds.Id = 77;
         call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &ds);
-        setU16(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY);
-        setU16(ICAP_XRESOLUTION, TWTY_FIX32, 75);
-        setU16(ICAP_YRESOLUTION, TWTY_FIX32, 75);
-        setU16(ICAP_SUPPORTEDSIZES, TWTY_UINT16, 4);  // the flatbed's full platen: cropped
+        HGLOBAL hOne = GlobalAlloc(GHND, sizeof(TW_ONEVALUE) + 4);
+        *static_cast<TW_ONEVALUE*>(GlobalLock(hOne)) = TW_ONEVALUE{TWTY_UINT16, 4};  // the full platen: cropped
+        GlobalUnlock(hOne);
+        TW_CAPABILITY cap{ICAP_SUPPORTEDSIZES, TWON_ONEVALUE, hOne};
+        call(DG_CONTROL, DAT_CAPABILITY, MSG_SET, &cap);
+        GlobalFree(hOne);
         TW_USERINTERFACE ui{FALSE, FALSE, nullptr};
         call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
         TW_HANDLE hDib = nullptr;
