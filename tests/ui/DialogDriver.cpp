@@ -3,8 +3,11 @@
 #include <wincodec.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
+
+#include "harness/TestEnv.h"
 
 namespace mvltest {
 
@@ -154,6 +157,11 @@ bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
     ::DeleteDC(hMem);
     ::ReleaseDC(nullptr, hScreen);
     return bOk;
+}
+
+bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode)
+{
+    return SaveWindowPng(hWnd, GalleryDir() / (std::wstring(pszDialog, pszDialog + strlen(pszDialog)) + L"-" + pszCode + L".png"));
 }
 
 CLangLibrary::CLangLibrary(const wchar_t* pszCode)

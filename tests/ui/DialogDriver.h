@@ -25,7 +25,13 @@ std::wstring CtrlText(HWND hDlg, int nCtrlId);
 // The window as it is on screen, as a PNG; false when it could not be taken or written.
 bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path);
 
-// The English, French or Arabic language library from beside the test executable, as data.
+// A language of each script, for the gallery: Latin (English, French), Arabic, Cyrillic, Greek,
+// CJK, Thai and Hebrew.
+inline const wchar_t* const kGalleryCodes[] = {L"enus", L"fr", L"ar", L"ru", L"el", L"zhcn", L"th", L"he"};
+// The window as a gallery picture of the dialog in the language of the file code.
+bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode);
+
+// A language library from beside the test executable, as data.
 class CLangLibrary {
 public:
     explicit CLangLibrary(const wchar_t* pszCode);
