@@ -20,3 +20,11 @@ if(WIN32)
   )
   target_link_libraries(mvlTWAIN64 PRIVATE mvl_lang_state mvl_env_rules shell32 advapi32 user32 gdi32)
 endif()
+
+if(WIN32)
+  # Libraries are loaded by full path only: the data source, its companions and their tests.
+  add_library(mvl_library_load STATIC ${CMAKE_CURRENT_SOURCE_DIR}/LibraryLoad.cpp)
+  target_include_directories(mvl_library_load PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(mvl_library_load PRIVATE mvl_win_defaults)
+  target_link_libraries(mvlTWAIN64 PRIVATE mvl_library_load)
+endif()

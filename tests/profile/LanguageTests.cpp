@@ -193,6 +193,16 @@ TEST_F(Language, StringsComeFromTheLoadedLibrary)
     EXPECT_EQ(L"Load String Error!", LoadLangString(1090));
     CLangResource missing(ResourceLibraryPath(L"xx"));
     EXPECT_FALSE(missing.Loaded());
+    {
+        // A name without its folder is never looked up, even where the current directory has it.
+        wchar_t szCwd[MAX_PATH] = L"";
+        GetCurrentDirectoryW(MAX_PATH, szCwd);
+        SetCurrentDirectoryW(FolderOfThisProgram().c_str());
+        CLangResource bare(L"mvltwrcenus.dll"), relative(L".\\mvltwrcenus.dll");
+        SetCurrentDirectoryW(szCwd);
+        EXPECT_FALSE(bare.Loaded());
+        EXPECT_FALSE(relative.Loaded());
+    }
     CLangResource arabic(ResourceLibraryPath(L"ar"));
     ASSERT_TRUE(arabic.Loaded());
     EXPECT_EQ(L"\u0645\u0648\u0627\u0641\u0642", LoadLangString(1090));
