@@ -7,16 +7,18 @@
 #include "profile/Trace.h"
 #include "transfer/DibLayout.h"
 #include "transfer/Image.h"
+#include "transfer/ManagerEntry.h"
 
 namespace {
 
+// The block goes to the application: in the memory of its source manager when it gave its own.
 struct SGlobalFree {
-    void operator()(void* h) const { GlobalFree(static_cast<HGLOBAL>(h)); }
+    void operator()(void* h) const { AppMemFree(h); }
 };
 using CGlobal = std::unique_ptr<void, SGlobalFree>;
 
 struct SGlobalUnlock {
-    void operator()(void* h) const { GlobalUnlock(static_cast<HGLOBAL>(h)); }
+    void operator()(void* h) const { AppMemUnlock(h); }
 };
 
 struct SCloseFile {
@@ -28,12 +30,12 @@ using CFile = std::unique_ptr<void, SCloseFile>;
 CGlobal BuildBlock(CImage& image, const SDibLayout& l)
 {
     TraceA("dwDIBSize :%d", static_cast<int>(l.nTotalBytes));
-    CGlobal hDib(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, l.nTotalBytes));
+    CGlobal hDib(AppMemAlloc(l.nTotalBytes));
     if (!hDib) {
         ShowScanMessage(1105);
         return nullptr;
     }
-    auto* pBlock = static_cast<uint8_t*>(GlobalLock(static_cast<HGLOBAL>(hDib.get())));
+    auto* pBlock = static_cast<uint8_t*>(AppMemLock(hDib.get()));
     if (!pBlock)
         return nullptr;
     std::unique_ptr<void, SGlobalUnlock> unlock(hDib.get());
@@ -89,7 +91,7 @@ bool WriteBmpFromImage(CImage& image, uint32_t nWidth, uint32_t nHeight, int nPi
     CGlobal hDib = BuildBlock(image, l);
     if (!hDib)
         return false;
-    auto* pBlock = static_cast<const uint8_t*>(GlobalLock(static_cast<HGLOBAL>(hDib.get())));
+    auto* pBlock = static_cast<const uint8_t*>(AppMemLock(hDib.get()));
     if (!pBlock)
         return false;
     std::unique_ptr<void, SGlobalUnlock> unlock(hDib.get());
@@ -123,7 +125,7 @@ bool CheckDibMemory(uint32_t nWidth, uint32_t nHeight, int nPixelType)
         return false;
     }
     TraceA("dwDIBSize 1: %d", static_cast<int>(l.nTotalBytes));
-    CGlobal hTrial(GlobalAlloc(GMEM_MOVEABLE, l.nTotalBytes));
+    CGlobal hTrial(AppMemAlloc(l.nTotalBytes));
     TraceA(hTrial ? "checkMem ok" : "checkMem fasle");
     return hTrial != nullptr;
 }

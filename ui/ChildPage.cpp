@@ -1,5 +1,7 @@
 #include "ui/ChildPage.h"
 
+#include "ui/ControlHost.h"
+
 CChildPage::CChildPage(UINT nIdTemplate, HINSTANCE hResModule) : CDialog(nIdTemplate, hResModule)
 {
     Map().OnRaw(WM_ERASEBKGND, [this](WPARAM wParam, LPARAM, LRESULT& lResult) {
@@ -28,17 +30,4 @@ BOOL CChildPage::CreateOver(HWND hHost, int nAreaId, bool bShow)
     }
     ShowWindow(bShow ? SW_SHOWNA : SW_HIDE);
     return TRUE;
-}
-
-void PaintParentBackground(HWND hChild, HDC hDC)
-{
-    HWND hParent = hChild ? ::GetParent(hChild) : nullptr;
-    if (!hParent || !hDC)
-        return;
-    POINT pt{0, 0};
-    ::MapWindowPoints(hChild, hParent, &pt, 1);
-    POINT old{};
-    ::OffsetViewportOrgEx(hDC, -pt.x, -pt.y, &old);
-    ::SendMessageW(hParent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
-    ::SetViewportOrgEx(hDC, old.x, old.y, nullptr);
 }

@@ -18,6 +18,3 @@ protected:
     void OnOK() override {}
     void OnCancel() override {}
 };
-
-// Paints the part of the parent's background that lies under hChild into hDC.
-void PaintParentBackground(HWND hChild, HDC hDC);

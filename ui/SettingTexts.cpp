@@ -17,9 +17,6 @@ std::wstring ListEntry(const UINT (&ids)[N], int nIndex)
     return LoadLangString(ids[nIndex >= 0 && static_cast<size_t>(nIndex) < N ? nIndex : 0]);
 }
 
-constexpr int kLanguageRussian = 3;
-constexpr int kLanguageFrench = 6;
-
 }  // namespace
 
 std::wstring SourceName(int nSource)

@@ -35,14 +35,15 @@ bool Saw(const std::vector<std::wstring>& texts, const std::wstring& sPart)
     return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& s) { return s.find(sPart) != std::wstring::npos; });
 }
 
-void Shot(HWND hWnd, const char* pszName)
+// A picture of the dialog for the gallery: <dialog>-<file code>.png.
+void Shot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode = L"enus")
 {
     // Windows of this thread paint when their messages are served.
     for (int i = 0; i < 10; ++i) {
         xfertest::CAcquisition::Pump();
         Sleep(30);
     }
-    EXPECT_TRUE(SaveWindowPng(hWnd, ArtifactDir() / pszName)) << pszName;
+    EXPECT_TRUE(SaveGalleryShot(hWnd, pszDialog, pszCode)) << pszDialog;
 }
 
 // The UI language for the sources of one test, through the registry key the profile names.
@@ -83,7 +84,7 @@ TEST(MainUIDialog, OpensWithItsTitleNamesAndInformationAndClosesOnlyByItsButton)
     EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_DATA), L"24.89 MB");
     EXPECT_EQ(SendMessageW(s.Item(IDC_UNIT_LIST), CB_GETCOUNT, 0, 0), 3);
     EXPECT_TRUE(s.Src().Trace().Contains("Check Connection"));
-    Shot(s.Dialog(), "main-dialog-feeder-en.png");
+    Shot(s.Dialog(), "main-dialog-feeder");
 
     // Alt with the scan letter scans, as the Scan button does.
     BYTE keys[256] = {};
@@ -122,7 +123,7 @@ TEST(MainUIDialog, RightToLeftTitleAndFrenchNumbers)
         ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
         EXPECT_EQ(s.Title(), L"(" + kProduct + L" (USB");
         EXPECT_TRUE(GetWindowLongW(s.Dialog(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
-        Shot(s.Dialog(), "main-dialog-feeder-ar.png");
+        Shot(s.Dialog(), "main-dialog-feeder", L"ar");
     }
     CDialogSession s;
     CLanguage french(s, L"French");
@@ -135,7 +136,7 @@ TEST(MainUIDialog, RightToLeftTitleAndFrenchNumbers)
     EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_SIZE), L"148,00 mm \x00D7 210,00 mm");
     EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_DATA), L"264,59 Ko");
     EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_SOURCE), L"Vitre d'exposition");
-    Shot(s.Dialog(), "main-dialog-flatbed-fr.png");
+    Shot(s.Dialog(), "main-dialog-flatbed", L"fr");
     // The estimate of exactly 2048 bytes, as the French UI writes it.
     SSummaryLocale locale;
     locale.wcDecimal = L',';
@@ -150,7 +151,7 @@ TEST(MainUIDialog, NamedSettingsSaveDeleteSelectAndMarkChanges)
     ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), TestRecord(0, 1, 0, 1), L"Default"));
     ASSERT_EQ(s.Open(), TWRC_SUCCESS);
     ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
-    Shot(s.Dialog(), "main-dialog-flatbed-en.png");
+    Shot(s.Dialog(), "main-dialog-flatbed");
 
     // A change marks the setting as unsaved; an empty name or that mark is refused.
     s.Pick(IDC_UNIT_LIST, 1);
@@ -260,7 +261,7 @@ TEST(MainUIDialog, HelpAboutAndSummary)
         PostMessageW(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
     };
     RunWithUser([&] { s.Click(IDC_ABOUT); return 0; },
-                [&] { read(about, IDC_ABOUT_PRODUCT, IDC_ABOUT_LEGAL, "about-en.png"); });
+                [&] { read(about, IDC_ABOUT_PRODUCT, IDC_ABOUT_LEGAL, "about"); });
     ASSERT_EQ(about.size(), 3u);
     EXPECT_EQ(about[0], L"MV4200 Series");
     EXPECT_EQ(about[1], L"Version 1.030");
@@ -268,7 +269,7 @@ TEST(MainUIDialog, HelpAboutAndSummary)
     EXPECT_TRUE(IsWindowEnabled(s.Dialog()));
 
     RunWithUser([&] { s.Click(IDC_DETAILS); return 0; },
-                [&] { read(summary, IDC_SUMMARY_VALUE_FIRST, IDC_SUMMARY_VALUE_FIRST + 11, "settings-summary-en.png"); });
+                [&] { read(summary, IDC_SUMMARY_VALUE_FIRST, IDC_SUMMARY_VALUE_FIRST + 11, "settings-summary"); });
     ASSERT_EQ(summary.size(), 12u);
     // Grey: no fading correction, no threshold, the channels' master values only.
     EXPECT_EQ(summary[0], L"Flatbed");
@@ -291,7 +292,7 @@ TEST(MainUIDialog, SelfTestWithCountOneScansOnceWithoutWaiting)
     // File-output mode: its own template and the title from the profile's language section.
     EXPECT_NE(s.Item(IDC_SAVE_PAGE_AREA), nullptr);
     EXPECT_EQ(s.Title(), L"MV Scan to File");
-    Shot(s.Dialog(), "main-dialog-file-output-en.png");
+    Shot(s.Dialog(), "main-dialog-file-output");
     const auto tStart = std::chrono::steady_clock::now();
     s.Click(IDC_SCAN);
     EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(10));
