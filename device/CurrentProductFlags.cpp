@@ -6,6 +6,8 @@ SProductFlags CurrentProductFlags()
 {
     SProductFlags f;
     f.bIsPlatformL = g_bIsPlatformL != FALSE;
+    f.bIsPlatformL_RGB = g_bIsPlatformL_RGB != FALSE;
+    f.bIsPlatformL_RGB_ZT4410QRS = g_bIsPlatformL_RGB_ZT4410QRS != FALSE;
     f.bIsPlatformK = g_bIsPlatformK != FALSE;
     f.bHasA3 = g_bHasA3 != FALSE;
     f.bIsTevoA3 = g_bIsTevoA3 != FALSE;

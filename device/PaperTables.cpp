@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -88,7 +89,8 @@ struct SProcessPaper {
     std::mutex mutex;
     ProductFlagsProvider pfnFlags = nullptr;
     PaperNameResolver pfnName = nullptr;
-    std::unique_ptr<CPaperLists> pLists;
+    // One set of lists per product flags seen; kept, so that lists handed out stay valid.
+    std::vector<std::pair<SProductFlags, std::unique_ptr<CPaperLists>>> built;
     std::array<SAreaInches, 3> customAreas = {InitialCustomArea(0), InitialCustomArea(1), InitialCustomArea(2)};
 };
 
@@ -138,9 +140,14 @@ const CPaperLists& ProcessPaperLists()
 {
     SProcessPaper& p = Process();
     std::lock_guard lock(p.mutex);
-    if (!p.pLists)
-        p.pLists = std::make_unique<CPaperLists>(p.pfnFlags ? p.pfnFlags() : SProductFlags{}, p.pfnName);
-    return *p.pLists;
+    // The profile's flags are read when the dialog initialises its settings pages; lists built
+    // before that would be an A4 product's.
+    const SProductFlags flags = p.pfnFlags ? p.pfnFlags() : SProductFlags{};
+    for (const auto& [builtFor, pLists] : p.built)
+        if (builtFor == flags)
+            return *pLists;
+    p.built.emplace_back(flags, std::make_unique<CPaperLists>(flags, p.pfnName));
+    return *p.built.back().second;
 }
 
 const std::vector<std::wstring>& getAdfPaperSizeStrings() { return ProcessPaperLists().FeederNames(); }

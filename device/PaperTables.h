@@ -1,5 +1,5 @@
 // The paper catalogue, the paper lists of each source, the custom scan areas and the
-// maximum scan sizes. The lists depend on the product and are built once per process.
+// maximum scan sizes. The lists depend on the product and are built once per process for it.
 #pragma once
 
 #include "device/ProductFlags.h"
@@ -53,7 +53,8 @@ private:
     std::vector<std::wstring> m_feederNames, m_flatbedNames;
 };
 
-// The process-wide lists, built on first use from the flags the provider gives then.
+// The process-wide lists, for the flags the provider gives at each use: built on the first
+// use with those flags and kept for the life of the process (references stay valid).
 using ProductFlagsProvider = SProductFlags (*)();
 void SetPaperListSource(ProductFlagsProvider pfnFlags, PaperNameResolver pfnName);
 const CPaperLists& ProcessPaperLists();

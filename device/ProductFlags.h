@@ -4,6 +4,8 @@
 
 struct SProductFlags {
     bool bIsPlatformL = false;
+    bool bIsPlatformL_RGB = false;             // the colour variant of platform L
+    bool bIsPlatformL_RGB_ZT4410QRS = false;   // its model without 600 dpi on the feeder's full area
     bool bIsPlatformK = false;
     bool bHasA3 = false;
     bool bIsTevoA3 = false;
@@ -12,6 +14,8 @@ struct SProductFlags {
     bool bQX5031 = false;
     bool bKRV = false;
     bool bHasHorizontal = false;
+
+    bool operator==(const SProductFlags&) const = default;
 };
 
 // Gamma in tenths used when nothing else was chosen.

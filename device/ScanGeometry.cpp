@@ -64,6 +64,11 @@ int ResolutionAt(int nIndex)
     return (nIndex >= 0 && nIndex < static_cast<int>(v.size())) ? v[nIndex] : 0;
 }
 
+bool AutoCropPaper(int nSource, int nPaperIndex)
+{
+    return (nSource == kSourceFlatbed && nPaperIndex == 5) || (nSource != kSourceFlatbed && nPaperIndex == 7);
+}
+
 int ResolutionLabelId(int nDpi)
 {
     switch (nDpi) {

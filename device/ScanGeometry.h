@@ -17,6 +17,10 @@ int ResolutionAt(int nIndex);
 // The language string id of the label for a dpi, 0 when there is none.
 int ResolutionLabelId(int nDpi);
 
+// Automatic crop (on products that have it) takes the paper entries that cover the whole
+// scanner: index 5 on the flatbed, index 7 on a feeder source.
+bool AutoCropPaper(int nSource, int nPaperIndex);
+
 // A scan area in inches.
 struct SInchRect {
     double dLeft = 0, dTop = 0, dRight = 0, dBottom = 0;

@@ -70,7 +70,9 @@ mkdir -p "$windir/twain_64"
 # run could meet a later test's name when Wine reuses process ids.
 rm -rf "$windir"/twain_64/Mt* 2>/dev/null || true
 
-for model in MV4200 MV3300; do
+# Every model of the profile ("Product Name(<model>)=" lines).
+models=$(sed -n 's/^Product Name(\([^)]*\))=.*/\1/p' "$here/install/mvlTWAIN.ini" | tr -d '\r')
+for model in $models; do
   [ "$product" = yes ] || break
   cp "$here/install/mvlTWAIN.ini" "$windir/mvlTWAIN.ini"
   dest="$windir/twain_64/$model"

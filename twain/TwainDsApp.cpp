@@ -3,7 +3,9 @@
 #include <cwchar>
 #include <string>
 
+#include "device/CurrentProductFlags.h"
 #include "device/LLDGlobal.h"
+#include "device/PaperTables.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "twain/CapabilityTable.h"
@@ -61,6 +63,8 @@ BOOL CTwainDsApp::InitInstance()
     SetCapabilityHooks(hooks);
     // Scans show their progress and their messages in the source's own dialogs.
     InstallScanDialogs();
+    // The paper lists are those of the product the profile describes.
+    SetPaperListSource(&CurrentProductFlags, nullptr);
     // Notifications wait while the application is inside a transfer.
     SetNotificationHold(&SessionHoldsNotification);
     return m_pDS != nullptr;

@@ -5,7 +5,9 @@
 CChildPage::CChildPage(UINT nIdTemplate, HINSTANCE hResModule) : CDialog(nIdTemplate, hResModule)
 {
     Map().OnRaw(WM_ERASEBKGND, [this](WPARAM wParam, LPARAM, LRESULT& lResult) {
-        PaintParentBackground(m_hWnd, reinterpret_cast<HDC>(wParam));
+        const auto hDC = reinterpret_cast<HDC>(wParam);
+        if (!m_background.Paint(hDC, GetClientRect()))
+            PaintParentBackground(m_hWnd, hDC);
         lResult = 1;
         return true;
     });
@@ -14,6 +16,12 @@ CChildPage::CChildPage(UINT nIdTemplate, HINSTANCE hResModule) : CDialog(nIdTemp
         lResult = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
         return true;
     });
+}
+
+void CChildPage::SetBackground(UINT nBitmapId)
+{
+    m_background.Load(ResourceModule(), nBitmapId);
+    Invalidate();
 }
 
 BOOL CChildPage::CreateOver(HWND hHost, int nAreaId, bool bShow)

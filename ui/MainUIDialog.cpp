@@ -18,7 +18,8 @@
 #include "transfer/TransferFlags.h"
 #include "twain/DsProxy.h"
 #include "twain/ScanValues.h"
-#include "ui/ChildPage.h"
+#include "ui/AdvancedSetting.h"
+#include "ui/BasicSetting.h"
 #include "ui/DialogClass.h"
 #include "ui/Dlg_About.h"
 #include "ui/Dlg_ImgINFO.h"
@@ -264,10 +265,11 @@ void CMainUIDialog::CreatePages()
     // A test stands in for the user who ticks manual duplex on the basic page.
     if (SeamValue(kSeamManualDuplex).value_or(0) != 0)
         g_bManualDuplex = true;
-    m_pBasicPage = std::make_unique<CChildPage>(IDD_BASIC_PAGE, ResourceModule());
-    m_pBasicPage->CreateOver(m_hWnd, IDC_SETTINGS_AREA, true);
-    m_pAdvancedPage = std::make_unique<CChildPage>(IDD_ADVANCED_PAGE, ResourceModule());
+    // The advanced page first: the basic page applies the colour mode to it.
+    m_pAdvancedPage = std::make_unique<CAdvancedSetting>(ResourceModule(), *this);
     m_pAdvancedPage->CreateOver(m_hWnd, IDC_SETTINGS_AREA, false);
+    m_pBasicPage = std::make_unique<CBasicSetting>(ResourceModule(), *this);
+    m_pBasicPage->CreateOver(m_hWnd, IDC_SETTINGS_AREA, true);
     m_pInfo = std::make_unique<CDlg_ImgINFO>(ResourceModule());
     m_pInfo->CreateOver(m_hWnd, IDC_INFO_AREA, true);
     // Only one of Save and Delete shows at a time, in the same place.
@@ -282,6 +284,11 @@ void CMainUIDialog::ShowRecord()
     m_bShowingRecord = true;
     const int nUnit = Record().nUnit;
     ::SendDlgItemMessageW(m_hWnd, IDC_UNIT_LIST, CB_SETCURSEL, nUnit >= 0 && nUnit <= 2 ? nUnit : 0, 0);
+    // The basic page first: its colour mode and lists may correct the record the other shows.
+    if (m_pBasicPage)
+        m_pBasicPage->Refresh();
+    if (m_pAdvancedPage)
+        m_pAdvancedPage->Refresh();
     RefreshSettingsDisplays();
     m_bShowingRecord = false;
 }
@@ -295,6 +302,28 @@ void CMainUIDialog::SetScanOutput(IScanOutput* pOutput)
 {
     m_pOutput = pOutput;
     CScanController::Instance().SetScanOutput(pOutput);
+}
+
+void CMainUIDialog::ReprocessPreview()
+{
+    // The preview control processes its kept image with Record()'s adjustments here.
+}
+
+void CMainUIDialog::OnScanAreaChanged()
+{
+    // The preview control takes the new dpi for its rulers and places its tracker here.
+    RefreshSettingsDisplays();
+}
+
+void CMainUIDialog::ApplyColourModeRules()
+{
+    if (m_pAdvancedPage)
+        m_pAdvancedPage->ApplyColourModeRules();
+}
+
+IScanOutput& CMainUIDialog::SaveChoices()
+{
+    return m_pOutput ? *m_pOutput : m_unsavedOutput;
 }
 
 void CMainUIDialog::RefreshSettingsDisplays()

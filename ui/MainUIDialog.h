@@ -6,8 +6,9 @@
 // What the parts built on it use (the settings pages, the preview, the save-settings page):
 // Record() is the current scan-parameter record, which every change writes to at once;
 // OnSettingChanged() after each change marks the setting as unsaved (1020) and refreshes what
-// the next scan will produce; SetScanOutput() hands over the description of the output files
-// in file-output mode.
+// the next scan will produce (the pages' side is ISettingsPageHost); SetScanOutput() hands over
+// the description of the output files in file-output mode, whose file type, merge and manual
+// duplex the basic page then edits; RefreshPages() shows the record and those choices anew.
 #pragma once
 
 #include <memory>
@@ -21,13 +22,15 @@
 #include "ui/Dialog.h"
 #include "ui/DialogSkin.h"
 #include "ui/MainDialogIds.h"
+#include "ui/ScanOutput.h"
+#include "ui/SettingsPageHost.h"
 
 class CDsProxy;
 class CDialogClassCopy;
 class CGetMessageHook;
-class CChildPage;
+class CAdvancedSetting;
+class CBasicSetting;
 class CDlg_ImgINFO;
-class IScanOutput;
 
 // The class name the dialog templates use, so that others can find the window.
 inline constexpr wchar_t kMainUIClassName[] = L"Q7100UIFLAG";
@@ -37,7 +40,7 @@ constexpr UINT_PTR kTimerAfterAbout = 30002;  // preview drawing allowed again
 constexpr UINT_PTR kTimerBringToTop = 30003;
 constexpr UINT_PTR kTimerFocusScan = 30011;
 
-class CMainUIDialog : public CDialog, private ISettingsRestoreHost {
+class CMainUIDialog : public CDialog, public ISettingsPageHost, private ISettingsRestoreHost {
 public:
     static constexpr UINT IDD = IDD_MAIN_UI;
     // The template in file-output mode (saving to files or e-mail for the calling program).
@@ -61,9 +64,21 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // For the settings pages, the preview and the save-settings page.
-    SScanParamRecord& Record();
-    void OnSettingChanged();
+    SScanParamRecord& Record() override;
+    void OnSettingChanged() override;
+    void OnSettingsRestored() override;
+    // The preview processes its kept image again with the record's adjustments (the preview
+    // control fills this in).
+    void ReprocessPreview() override;
+    // The source, paper or resolution changed: what the next scan produces is shown anew, and
+    // the preview's layout, rulers and scan area follow (the preview control's part).
+    void OnScanAreaChanged() override;
+    void ApplyColourModeRules() override;
+    IScanOutput& SaveChoices() override;
     void RefreshSettingsDisplays();
+    // The pages show the record and the output choices anew (after the save-settings page loaded).
+    void RefreshPages() { ShowRecord(); }
+    CBasicSetting* BasicPage() const { return m_pBasicPage.get(); }
     void SetScanOutput(IScanOutput* pOutput);
     IScanOutput* ScanOutput() const { return m_pOutput; }
     // The host program asked for the deferred close (Photoshop after ICAP_PIXELFLAVOR): the
@@ -145,8 +160,8 @@ private:
     std::optional<CLangResource> m_lang;
     std::shared_ptr<CDialogClassCopy> m_pClass;
     std::unique_ptr<CGetMessageHook> m_pHook;
-    std::unique_ptr<CChildPage> m_pBasicPage;
-    std::unique_ptr<CChildPage> m_pAdvancedPage;
+    std::unique_ptr<CBasicSetting> m_pBasicPage;
+    std::unique_ptr<CAdvancedSetting> m_pAdvancedPage;
     std::unique_ptr<CDlg_ImgINFO> m_pInfo;
     // The buttons, bound so that each can take the product's look in one place.
     CWnd m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
@@ -155,6 +170,8 @@ private:
     CDialogBackground m_background;  // 1001, the face
     CDialogBackground m_commandBand;  // 1002, behind the command buttons
     IScanOutput* m_pOutput = nullptr;
+    // The basic page's output choices until a save-settings page gives the output.
+    CUnsavedOutput m_unsavedOutput;
     int m_nPosition = -1;
     bool m_bWithUI = false;
     bool m_bRestored = false;

@@ -7,6 +7,7 @@
 
 #include "device/CurrentProductFlags.h"
 #include "device/LLDState.h"
+#include "device/ScanGeometry.h"
 #include "device/ScanMessages.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
@@ -17,6 +18,7 @@
 #include "ui/ScanController.h"
 #include "ui/ScanDialogsSetup.h"
 #include "ui/ScanOutput.h"
+#include "ui/SettingsPageRules.h"
 
 namespace {
 
@@ -67,6 +69,8 @@ std::wstring Printf(const wchar_t* pszFormat, const std::wstring& s, int a, int 
 
 int CMainUIDialog::StartScanWithoutUI()
 {
+    // The application's dpi maps onto the whole list, whatever the pages showed last.
+    SetResolutionTable(InitialResolutionList(g_bKRV != FALSE));
     UpdateNoUIScanParam(Record(), CScanController::NegotiatedValues(), CurrentProductFlags());
     return OnBnClickedScan();
 }
@@ -129,7 +133,7 @@ int CMainUIDialog::RunSelfTest()
             rec.nResolutionIndex = Random(5);
         if (test.bPaper)
             rec.nPaperIndex = Random(5);
-        RefreshSettingsDisplays();
+        ShowRecord();
         SetWindowText(Printf(L"%ls: Scanned %d / %d", sTitle, nRun, test.nCount));
         nResult = ctl.Scan_();
         if (gbcancel || nRun >= test.nCount)

@@ -183,6 +183,14 @@ void CMainUIDialog::OnSettingChanged()
     RefreshSettingsDisplays();
 }
 
+void CMainUIDialog::OnSettingsRestored()
+{
+    if (CurrentSettingName() != LoadLangString(kIdsDefaultSettingName))
+        OnSettingChanged();
+    else
+        RefreshSettingsDisplays();
+}
+
 // ---- ISettingsRestoreHost --------------------------------------------------------------------
 
 std::wstring CMainUIDialog::SettingText(int nStringId)

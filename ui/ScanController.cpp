@@ -249,8 +249,7 @@ int CScanController::Scan_()
     if (IScanProgress* pProgress = ScanProgress())
         pProgress->SetMode(IsFeeder(), true);
 
-    g_bAutoCrop = g_bHasAutoCrop && ((Record().nSource == kSourceFlatbed && Record().nPaperIndex == 5) ||
-                                     (IsFeeder() && Record().nPaperIndex == 7));
+    g_bAutoCrop = g_bHasAutoCrop && AutoCropPaper(Record().nSource, Record().nPaperIndex);
     // Without the dialog nobody can tick deskew; a cropped page that stays skewed would be
     // cut badly, so headless crop straightens the page first.
     g_bAutoDeskew = Record().nAutoDeskew != 0 || (SessionNoUI() && g_bAutoCrop);

@@ -133,19 +133,26 @@ TEST(PaperTables, MaximumScanSize)
 
 std::wstring NameOf(int nId) { return L"#" + std::to_wstring(nId); }
 
-SProductFlags A3Product()
+// The profile's A3 flag as the settings page reads it: off until the page initialises.
+bool g_bA3Read = false;
+SProductFlags ProfileProduct()
 {
     SProductFlags f;
-    f.bHasA3 = true;
+    f.bHasA3 = g_bA3Read;
     return f;
 }
 
-// The process-wide lists are built once, from the flags given at the first use.
-TEST(PaperTables, ProcessListsBuiltOnceFromTheProvider)
+// The process-wide lists follow the flags the provider gives at each use; lists handed out
+// before a flag was read stay as they were.
+TEST(PaperTables, ProcessListsFollowTheProvidersFlags)
 {
-    SetPaperListSource(&A3Product, &NameOf);
+    SetPaperListSource(&ProfileProduct, &NameOf);
+    const auto& a4Names = getFlatbedPaperSizeStrings();
+    EXPECT_EQ(GetMaxSanSizeNum(0), 6);
+    g_bA3Read = true;
     EXPECT_EQ(GetMaxSanSizeNum(0), 8);
     EXPECT_EQ(GetMaxSanSizeNum(1), 8);
+    EXPECT_EQ(a4Names.size(), 7u);
     const auto& flatNames = getFlatbedPaperSizeStrings();
     ASSERT_EQ(flatNames.size(), 9u);
     EXPECT_EQ(flatNames[6], L"#1150");
@@ -158,8 +165,8 @@ TEST(PaperTables, ProcessListsBuiltOnceFromTheProvider)
     EXPECT_FLOAT_EQ(info.fHeight, 432.1f);
     EXPECT_FALSE(getPeperInfo(&info, 1, 8));
     EXPECT_FALSE(getPeperInfo(nullptr, 0, 0));
-    SetPaperListSource(nullptr, nullptr);  // later changes of the source no longer matter
-    EXPECT_EQ(GetMaxSanSizeNum(0), 8);
+    SetPaperListSource(nullptr, nullptr);
+    EXPECT_EQ(GetMaxSanSizeNum(0), 6);
 }
 
 }  // namespace

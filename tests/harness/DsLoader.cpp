@@ -23,7 +23,7 @@ void ReplaceAll(std::string& s, const std::string& from, const std::string& to)
 
 }  // namespace
 
-std::string DefaultProfile()
+std::string FamilyProfile()
 {
     // The language section first: tests add keys of section TWAIN at the end.
     return "[English]\r\n"
@@ -36,12 +36,41 @@ std::string DefaultProfile()
            "Registry=Software\\Morvel\\%PREFIX%\r\n"
            "Setting Folder=\\Morvel\\\r\n"
            "Setting Path=\\Morvel\\%PREFIX%\\\r\n"
-           "Version=1.030\r\n"
+           "Version=1.030\r\n";
+}
+
+std::string DefaultProfile()
+{
+    return FamilyProfile() +
            "Product Name(%MODEL%)=MV4200 Series\r\n"
            "IsPlatformK(%MODEL%)=TRUE\r\n"
            "HasADF(%MODEL%)=TRUE\r\n"
            "IsAutoduplex(%MODEL%)=TRUE\r\n"
            "HasAutoCrop(%MODEL%)=TRUE\r\n";
+}
+
+std::string SampleModelKeys(const std::wstring& sModel)
+{
+    const std::wstring sProfile = WindowsDir() + L"\\mvlTWAIN.ini";
+    std::vector<wchar_t> buf(32768);
+    const DWORD n = GetPrivateProfileSectionW(L"TWAIN", buf.data(), static_cast<DWORD>(buf.size()), sProfile.c_str());
+    const std::wstring sSuffix = L"(" + sModel + L")";
+    const std::string sFamily = FamilyProfile();
+    std::string sKeys;
+    for (const wchar_t* p = buf.data(); p < buf.data() + n && *p; p += wcslen(p) + 1) {
+        std::wstring sLine(p);
+        const size_t nEq = sLine.find(L'=');
+        const std::wstring sKey = sLine.substr(0, nEq);
+        if (sKey.ends_with(sSuffix))
+            sLine = sKey.substr(0, sKey.size() - sSuffix.size()) + L"(%MODEL%)" + sLine.substr(nEq);
+        else if (sKey.find(L'(') != std::wstring::npos)
+            continue;  // another model's
+        const std::string sNarrow(sLine.begin(), sLine.end());
+        // The test source's own prefix, registry and folders stay.
+        if (sFamily.find("\n" + sNarrow.substr(0, sNarrow.find('=') + 1)) == std::string::npos)
+            sKeys += sNarrow + "\r\n";
+    }
+    return sKeys;
 }
 
 TW_IDENTITY MakeAppIdentity(TW_UINT32 nId, const char* pszProduct, TW_UINT16 wProtocolMinor)

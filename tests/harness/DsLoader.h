@@ -26,8 +26,14 @@ struct SSourceOptions {
     bool bCopySiblings = true;
 };
 
+// The family's keys of the test profiles (language section, prefix, registry, settings
+// folders, version) with this source's prefix; the model's keys follow.
+std::string FamilyProfile();
 // The profile of the A4 duplex model with this source's prefix and model folder.
 std::string DefaultProfile();
+// The keys of a model of the installed sample profile (C:\Windows\mvlTWAIN.ini) as the test
+// source's own ("(%MODEL%)"), with the family-wide switches.
+std::string SampleModelKeys(const std::wstring& sModel);
 
 class CTestSource {
 public:

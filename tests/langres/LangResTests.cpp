@@ -385,7 +385,7 @@ TEST(LangResText, LanguagesSpeakTheirOwnAlsoInTemplateOnlyTexts)
     // Quotes and backslashes of the forbidden-character message survive the resource compiler.
     EXPECT_NE(std::wstring::npos, Text(en.Get(), 1125).find(L"\\ / : * ? \" < > |"));
     EXPECT_NE(std::wstring::npos, Text(de.Get(), 1125).find(L"\\ / : * ? \" < > |"));
-    EXPECT_EQ(L"90\u00b0 Clockwise", Text(en.Get(), 1060));
+    EXPECT_EQ(L"90\u00b0 Clockwise", Text(en.Get(), 1059));
     // The merge-scan dialog sets none of its texts: the template carries the language's.
     CTemplates templates(de.Get());
     HWND hDlg = templates.Create(21006);

@@ -35,7 +35,8 @@ CXferDsm::CXferDsm()
     m_pfnReset = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(m_hDll, "XferDsm_Reset")));
 }
 
-CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults, const std::string& sProfileExtra)
+CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults, const std::string& sProfileExtra,
+                           const std::string& sModelKeys)
 {
     CXferDsm::Instance().Reset();
     m_nSpoolsBefore = SpoolFileCount();
@@ -45,7 +46,8 @@ CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSi
     m_pIni = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_INI", ini.c_str());
     m_pLog = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_LOG", m_logPath.c_str());
     mvltest::SSourceOptions options;
-    options.sProfile = mvltest::DefaultProfile() + sProfileExtra;
+    options.sProfile =
+        (sModelKeys.empty() ? mvltest::DefaultProfile() : mvltest::FamilyProfile() + sModelKeys) + sProfileExtra;
     m_pSrc = std::make_unique<mvltest::CTestSource>(options);
     m_pSrc->CopyPrefixedLibraries();
 }
@@ -231,6 +233,12 @@ bool StoreCurrentSetting(const std::wstring& sFile, const SScanParamRecord& rec,
     const bool bOk = store.PrepareFile() && store.WriteCurrent(sName, blob);
     SetTwainProfileReader(nullptr);
     return bOk;
+}
+
+bool LoadNamedSetting(const std::wstring& sFile, const std::wstring& sName, SScanParamRecord& rec)
+{
+    ScanParamBlob blob{};
+    return CScanSettingsStore(sFile).LoadNamed(sName, blob) && ScanParamFromBytes(blob.data(), blob.size(), rec);
 }
 
 SScanParamRecord TestRecord(int nSource, int nColourMode, int nResolutionIndex, int nPaperIndex)

@@ -47,9 +47,10 @@ struct SDeviceParams {
 class CAcquisition {
 public:
     // sSimDevice: lines for section [Device]; sSimFaults: lines for [Faults]; sProfileExtra:
-    // lines after the default profile (more keys or sections).
+    // lines after the default profile (more keys or sections); sModelKeys: another model's
+    // keys in place of the A4 duplex model's.
     explicit CAcquisition(const std::string& sSimDevice = "", const std::string& sSimFaults = "",
-                          const std::string& sProfileExtra = "");
+                          const std::string& sProfileExtra = "", const std::string& sModelKeys = "");
     ~CAcquisition();
 
     mvltest::CTestSource& Src() { return *m_pSrc; }
@@ -86,6 +87,8 @@ private:
 
 // Writes a current setting into a settings file, as a dialog closed earlier would have left it.
 bool StoreCurrentSetting(const std::wstring& sFile, const SScanParamRecord& rec, const std::wstring& sName);
+// A named setting of a settings file as a dialog saved it; false when there is none.
+bool LoadNamedSetting(const std::wstring& sFile, const std::wstring& sName, SScanParamRecord& rec);
 // The default record of the A4 duplex model with a source, colour mode, resolution and paper.
 SScanParamRecord TestRecord(int nSource, int nColourMode, int nResolutionIndex, int nPaperIndex);
 

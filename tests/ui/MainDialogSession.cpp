@@ -4,7 +4,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "device/ScanParamRecord.h"
+#include "ui/DialogDriver.h"
 #include "ui/MainDialogIds.h"
 
 namespace dlgtest {
@@ -30,8 +33,19 @@ HWND FindScanDialog()
     return hFound;
 }
 
-CDialogSession::CDialogSession(const std::string& sProfileExtra, const std::string& sSimDevice)
-    : m_acq(sSimDevice, "", sProfileExtra)
+void Shot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode)
+{
+    // Windows of this thread paint when their messages are served.
+    for (int i = 0; i < 10; ++i) {
+        xfertest::CAcquisition::Pump();
+        Sleep(30);
+    }
+    EXPECT_TRUE(mvltest::SaveGalleryShot(hWnd, pszDialog, pszCode)) << pszDialog;
+}
+
+CDialogSession::CDialogSession(const std::string& sProfileExtra, const std::string& sSimDevice,
+                               const std::string& sModelKeys)
+    : m_acq(sSimDevice, "", sProfileExtra, sModelKeys)
 {
     m_acq.WithLanguageLibraries();
 }
@@ -104,8 +118,41 @@ bool CDialogSession::Enabled(int nId) const
 
 void CDialogSession::Click(int nId)
 {
-    ::SendMessageW(Item(nId), BM_CLICK, 0, 0);
+    Click(Item(nId));
+}
+
+void CDialogSession::Click(HWND hCtrl)
+{
+    ::SendMessageW(hCtrl, BM_CLICK, 0, 0);
     xfertest::CAcquisition::Pump();
+}
+
+HWND CDialogSession::Page(EPage ePage) const
+{
+    // Each page is known by a control only it has: the basic page's source list, the advanced
+    // page's Restore Defaults.
+    const int nMark = ePage == kBasicPage ? 10297 : 10291;
+    for (HWND h = ::FindWindowExW(m_hDlg, nullptr, L"#32770", nullptr); h; h = ::FindWindowExW(m_hDlg, h, L"#32770", nullptr))
+        if (::GetDlgItem(h, nMark))
+            return h;
+    return nullptr;
+}
+
+std::vector<std::wstring> CDialogSession::ListTexts(HWND hList)
+{
+    std::vector<std::wstring> texts;
+    const LRESULT n = ::SendMessageW(hList, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+        wchar_t sz[128] = L"";
+        ::SendMessageW(hList, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
+        texts.push_back(sz);
+    }
+    return texts;
+}
+
+int CDialogSession::Selected(HWND hList)
+{
+    return static_cast<int>(::SendMessageW(hList, CB_GETCURSEL, 0, 0));
 }
 
 void CDialogSession::TypeName(const std::wstring& sText)
@@ -120,20 +167,14 @@ void CDialogSession::TypeName(const std::wstring& sText)
 
 std::vector<std::wstring> CDialogSession::Names() const
 {
-    std::vector<std::wstring> names;
-    const LRESULT n = ::SendMessageW(Item(IDC_SETTING_NAME), CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < n; ++i) {
-        wchar_t sz[64] = L"";
-        ::SendMessageW(Item(IDC_SETTING_NAME), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(sz));
-        names.push_back(sz);
-    }
-    return names;
+    return ListTexts(Item(IDC_SETTING_NAME));
 }
 
-void CDialogSession::Pick(int nListId, int nIndex)
+void CDialogSession::Pick(HWND hList, int nIndex)
 {
-    ::SendMessageW(Item(nListId), CB_SETCURSEL, nIndex, 0);
-    ::SendMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(nListId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(nListId)));
+    ::SendMessageW(hList, CB_SETCURSEL, nIndex, 0);
+    ::SendMessageW(::GetParent(hList), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(hList), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(hList));
     xfertest::CAcquisition::Pump();
 }
 

@@ -15,8 +15,10 @@ namespace dlgtest {
 
 class CDialogSession {
 public:
-    // sProfileExtra: lines after the default profile; sSimDevice: lines of the simulator's [Device].
-    explicit CDialogSession(const std::string& sProfileExtra = "", const std::string& sSimDevice = "");
+    // sProfileExtra: lines after the default profile; sSimDevice: lines of the simulator's [Device];
+    // sModelKeys: another model's keys (SampleModelKeys) in place of the A4 duplex model's.
+    explicit CDialogSession(const std::string& sProfileExtra = "", const std::string& sSimDevice = "",
+                            const std::string& sModelKeys = "");
     ~CDialogSession();
 
     xfertest::CAcquisition& Acq() { return m_acq; }
@@ -44,7 +46,18 @@ public:
     void TypeName(const std::wstring& sText);
     std::vector<std::wstring> Names() const;
     // Picks entry nIndex of a list (name box or unit list) as the user would.
-    void Pick(int nListId, int nIndex);
+    void Pick(int nListId, int nIndex) { Pick(Item(nListId), nIndex); }
+    // The same for a list anywhere in the dialog (on a settings page).
+    void Pick(HWND hList, int nIndex);
+    void Click(HWND hCtrl);
+
+    // The settings pages, child dialogs of the scanning dialog, and their controls.
+    enum EPage { kBasicPage, kAdvancedPage };
+    HWND Page(EPage ePage) const;
+    HWND PageItem(EPage ePage, int nId) const { return ::GetDlgItem(Page(ePage), nId); }
+    // The entries of a drop list, and the selected one's index.
+    static std::vector<std::wstring> ListTexts(HWND hList);
+    static int Selected(HWND hList);
 
     // The settings file of this source (created by the dialog on its first opening).
     std::wstring SettingsFile() { return Src().SettingsDir() + L"settings.dat"; }
@@ -56,6 +69,9 @@ private:
 
 // The dialog window of this thread (class "Q7100UIFLAG"), or null.
 HWND FindScanDialog();
+
+// A picture of a window of this thread for the gallery: <dialog>-<file code>.png.
+void Shot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode = L"enus");
 
 using xfertest::StoreCurrentSetting;
 using xfertest::TestRecord;

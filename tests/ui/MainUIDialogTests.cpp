@@ -35,17 +35,6 @@ bool Saw(const std::vector<std::wstring>& texts, const std::wstring& sPart)
     return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& s) { return s.find(sPart) != std::wstring::npos; });
 }
 
-// A picture of the dialog for the gallery: <dialog>-<file code>.png.
-void Shot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode = L"enus")
-{
-    // Windows of this thread paint when their messages are served.
-    for (int i = 0; i < 10; ++i) {
-        xfertest::CAcquisition::Pump();
-        Sleep(30);
-    }
-    EXPECT_TRUE(SaveGalleryShot(hWnd, pszDialog, pszCode)) << pszDialog;
-}
-
 // The UI language for the sources of one test, through the registry key the profile names.
 class CLanguage {
 public:
