@@ -2,7 +2,7 @@
 # and the feeder wait are portable and tested natively; the rest lives in the data source.
 mvl_portable_library(mvl_xfer_core
   SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp
-  LIBS mvl_trace)
+  LIBS mvl_trace mvl_imaging_core)
 
 if(WIN32)
   target_sources(mvlTWAIN64 PRIVATE
@@ -11,6 +11,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/XferSupport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanSpool.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SpoolWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpoolRotation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpoolAutoAdjust.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DibBuilder.cpp
