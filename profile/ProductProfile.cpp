@@ -147,6 +147,9 @@ void ReadOpenDsFlags()
 {
     SetFlagIfTrue(g_bKRV, ReadProfileString(L"TWAIN", L"IsKRV"), "g_bKRV = TRUE");
     ReadPlatformFlags();
+    // The A3 paper sizes, known from the opening on: an application scanning without the
+    // dialog may ask for A3 as well.
+    SetFlagIfTrue(g_bHasA3, ReadModelKey(L"HasA3"));
 }
 
 void ReadDialogFlags()

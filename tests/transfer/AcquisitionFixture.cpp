@@ -31,7 +31,7 @@ CXferDsm::CXferDsm()
     m_pfnReset = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(m_hDll, "XferDsm_Reset")));
 }
 
-CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults)
+CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults, const std::string& sProfile)
 {
     CXferDsm::Instance().Reset();
     m_nSpoolsBefore = SpoolFileCount();
@@ -40,7 +40,9 @@ CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSi
     mvltest::WriteTextFile(ini, "[Device]\r\n" + sSimDevice + "\r\n[Faults]\r\n" + sSimFaults + "\r\n");
     m_pIni = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_INI", ini.c_str());
     m_pLog = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_LOG", m_logPath.c_str());
-    m_pSrc = std::make_unique<mvltest::CTestSource>();
+    mvltest::SSourceOptions options;
+    options.sProfile = sProfile;
+    m_pSrc = std::make_unique<mvltest::CTestSource>(options);
     // The source looks for its libraries under its own File Prefix.
     fs::path dir(m_pSrc->ModelDir());
     std::error_code ec;

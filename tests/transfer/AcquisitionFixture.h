@@ -45,8 +45,10 @@ struct SDeviceParams {
 
 class CAcquisition {
 public:
-    // sSimDevice: lines for section [Device]; sSimFaults: lines for [Faults].
-    explicit CAcquisition(const std::string& sSimDevice = "", const std::string& sSimFaults = "");
+    // sSimDevice: lines for section [Device]; sSimFaults: lines for [Faults]; sProfile: the
+    // product profile (the A4 duplex model's when empty).
+    explicit CAcquisition(const std::string& sSimDevice = "", const std::string& sSimFaults = "",
+                          const std::string& sProfile = "");
     ~CAcquisition();
 
     mvltest::CTestSource& Src() { return *m_pSrc; }

@@ -16,6 +16,7 @@ if(WIN32)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/AcquisitionFixture.cpp ${CMAKE_CURRENT_LIST_DIR}/XferNativeTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferMemFileTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferCropTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferBatchTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferRotationTests.cpp
-    LIBS mvl_sim_core)
+            ${CMAKE_CURRENT_LIST_DIR}/XferFlatMemoryTests.cpp
+    LIBS mvl_sim_core psapi)
   add_dependencies(xfer_dll_tests mvlxferdsm mvlTWAIN64 mvllld)
 endif()
