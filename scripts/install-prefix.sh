@@ -31,6 +31,9 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # A program that crashes prints its backtrace and ends: Wine's crash dialog would wait for a
 # click nobody gives on a headless run.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
+# No window manager runs on the virtual displays: Wine is told so, or it waits for one (about two
+# seconds) every time a window it thinks managed is hidden, the progress dialog after each page.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 
 windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
