@@ -111,7 +111,7 @@ function(mvl_test name)
     set_tests_properties(${name} PROPERTIES
       FIXTURES_REQUIRED wineprefix
       RESOURCE_GROUPS lanes:1
-      ENVIRONMENT "WINEPREFIX=${MVL_WINEPREFIX};WINEDEBUG=-all;MVL_TEST_ARTIFACTS=Z:${CMAKE_BINARY_DIR}/artifacts;MVL_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}"
+      ENVIRONMENT "WINEPREFIX=${MVL_WINEPREFIX};WINEDEBUG=-all;MVL_TEST_ARTIFACTS=Z:${CMAKE_BINARY_DIR}/artifacts;MVL_GALLERY=Z:${CMAKE_BINARY_DIR}/gallery;MVL_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}"
       TIMEOUT ${A_TIMEOUT})
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock)

@@ -3,6 +3,7 @@
 #include "device/DevMonStatus.h"
 #include "device/FaultGuard.h"
 #include "device/LLDState.h"
+#include "profile/LibraryLoad.h"
 #include "profile/Trace.h"
 
 #include <algorithm>
@@ -53,7 +54,9 @@ CLLDMorvel::~CLLDMorvel()
 
 std::wstring CLLDMorvel::LibraryPath() const
 {
-    return OwnModuleDir() + (m_pfnPrefix ? m_pfnPrefix() : std::wstring()) + L"lld.dll";
+    // Without its own folder there is no path: a bare name would be searched for.
+    std::wstring sDir = OwnModuleDir();
+    return sDir.empty() ? std::wstring() : sDir + (m_pfnPrefix ? m_pfnPrefix() : std::wstring()) + L"lld.dll";
 }
 
 template <typename Fn, typename... Args>
@@ -101,8 +104,8 @@ int CLLDMorvel::DevMon_Load()
         return 1;
     std::wstring sPath = LibraryPath();
     TraceW(L"DevMon_Load: %ls", sPath.c_str());
-    // Altered search path: the device library's own dependencies are found beside it.
-    HMODULE h = LoadLibraryExW(sPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The device library's own dependencies are found beside it or in the system folder.
+    HMODULE h = LoadLibraryByFullPath(sPath);
     if (!h)
         return 0;
     m_module.reset(h);

@@ -1,5 +1,6 @@
 #include "imaging/ImgEffectBinding.h"
 
+#include "profile/LibraryLoad.h"
 #include "profile/Trace.h"
 
 #include <windows.h>
@@ -26,9 +27,10 @@ CImgEffectBinding::CImgEffectBinding(const wchar_t* szDirectory, const wchar_t* 
     const std::wstring szDir = WithTrailingBackslash(szDirectory);
     const std::wstring szPrefix = szFilePrefix ? szFilePrefix : L"";
     // The product's own name first; a plain "ImgEffect.dll" serves products installed without one.
+    // Only from the folder given: without one, a bare name would be searched for.
     for (const std::wstring& szName : {szPrefix + L"ImgEffect.dll", std::wstring(L"ImgEffect.dll")}) {
         const std::wstring szPath = szDir + szName;
-        m_hLib.reset(LoadLibraryW(szPath.c_str()));
+        m_hLib.reset(LoadLibraryByFullPath(szPath));
         if (m_hLib) {
             m_szLoadedPath = szPath;
             return;

@@ -7,12 +7,6 @@
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 
-int g_LangugueID = kLanguageEnglish;
-BOOL g_bHebrew = FALSE;
-wchar_t g_wcDecimalSep = L'.';
-BYTE g_byPreviewKey = 0x50;
-BYTE g_byScanKey = 0x53;
-
 namespace {
 
 LCID (*g_pfnSystemLcid)() = nullptr;

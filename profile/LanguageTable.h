@@ -7,6 +7,8 @@
 
 constexpr int kLanguageCount = 27;
 constexpr int kLanguageEnglish = 1;
+constexpr int kLanguageFrench = 6;
+constexpr int kLanguageItalian = 9;
 
 struct SLanguageChars {
     wchar_t wcDecimal = L'.';

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "profile/LibraryLoad.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 
@@ -34,7 +35,9 @@ HMODULE ThisModule()
 
 std::wstring ResourceLibraryPath(const std::wstring& sCode)
 {
-    return FolderOf(OwnModulePath()) + L"\\" + ReadFilePrefix() + L"twrc" + sCode + L".dll";
+    // Without its own folder there is no path: "\\name.dll" would name the current drive's root.
+    std::wstring sFolder = FolderOf(OwnModulePath());
+    return sFolder.empty() ? std::wstring() : sFolder + L"\\" + ReadFilePrefix() + L"twrc" + sCode + L".dll";
 }
 
 std::wstring HelpFilePath(const std::wstring& sCode, bool bFileOutputMode)
@@ -47,8 +50,10 @@ std::wstring HelpFilePath(const std::wstring& sCode, bool bFileOutputMode)
 
 CLangResource::CLangResource(const std::wstring& sPath)
 {
-    // As data only: the library's code, if it had any, never runs in the host.
-    m_hModule = LoadLibraryExW(sPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    // As data only: the library's code, if it had any, never runs in the host. By full path
+    // only: a bare name would be searched for in the current directory and on PATH.
+    if (IsFullPath(sPath))
+        m_hModule = LoadLibraryExW(sPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (m_hModule) {
         m_hPrevious = g_hLangResource;
         g_hLangResource = m_hModule;

@@ -2,12 +2,23 @@
 # Installs the built data source into a Wine prefix the way a user installs it on Windows:
 #   C:\Windows\mvlTWAIN.ini                       the product profile
 #   C:\Windows\twain_64\<model>\mvlTWAIN64.ds     the data source, with beside it the device
-#                                                 library, the effect library and the language libraries
+#                                                 library, the effect library, the language
+#                                                 libraries and the help files
 #   C:\Windows\system32\TWAINDSM.dll              the source manager stand-in (when built)
-# Usage: install-prefix.sh PREFIX BINDIR [--persistent-server]
+# Usage: install-prefix.sh PREFIX BINDIR [--persistent-server] [--no-product]
+#   --no-product: only the source-manager stand-in, for a test that installs the product itself
 set -euo pipefail
 prefix=$1
 bindir=$2
+persistent=no
+product=yes
+for option in "${@:3}"; do
+  case $option in
+    --persistent-server) persistent=yes ;;
+    --no-product) product=no ;;
+    *) echo "install-prefix.sh: unknown option $option" >&2; exit 1 ;;
+  esac
+done
 here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=$prefix WINEDEBUG=-all
 # No Mono or Gecko installers: their dialogs would wait for a user who is not there.
@@ -16,7 +27,7 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 mkdir -p "$prefix"
 # A clean start: no server left over from an earlier run.
 wineserver -k 2>/dev/null || true
-if [ "${3:-}" = "--persistent-server" ]; then
+if [ "$persistent" = yes ]; then
   # One server for the whole run: every test program starts against it instead of a new one.
   wineserver -p </dev/null >/dev/null 2>&1
 fi
@@ -35,6 +46,25 @@ wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /
 # seconds) every time a window it thinks managed is hidden, the progress dialog after each page.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 
+# Fonts for the languages' dialogs, as Windows has them: the dialog font falls back to a CJK face
+# for Chinese, Japanese and Korean (a font link, as Windows' own), and the faces the Arabic, Hebrew
+# and Thai libraries name are mapped to Debian fonts with those scripts (scripts/install-deps.sh).
+# Wine draws right-to-left and Thai text with the glyphs of the chosen face only, so these cannot
+# be font links.
+reg='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+wine reg add "$reg\FontSubstitutes" /v "Segoe UI" /d "DejaVu Sans" /f </dev/null >/dev/null 2>&1 || true
+wine reg add "$reg\FontSubstitutes" /v Leelawadee /d Waree /f </dev/null >/dev/null 2>&1 || true
+# The size read-out's Arial has Arabic and Hebrew letters on Windows; the one Wine finds has not.
+wine reg add "$reg\FontSubstitutes" /v Arial /d "DejaVu Sans" /f </dev/null >/dev/null 2>&1 || true
+for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+  wine reg add "$reg\FontLink\SystemLink" /v "$font" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f \
+    </dev/null >/dev/null 2>&1 || true
+done
+
+# The screen at 96 dpi: a test that looks at the dialogs at another resolution sets it only for
+# the process it starts, and an interrupted run must not leave it for the next.
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
+
 windir="$prefix/drive_c/windows"
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
 rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true
@@ -43,15 +73,16 @@ mkdir -p "$windir/twain_64"
 # run could meet a later test's name when Wine reuses process ids.
 rm -rf "$windir"/twain_64/Mt* 2>/dev/null || true
 
-cp "$here/install/mvlTWAIN.ini" "$windir/mvlTWAIN.ini"
 for model in MV4200 MV3300; do
+  [ "$product" = yes ] || break
+  cp "$here/install/mvlTWAIN.ini" "$windir/mvlTWAIN.ini"
   dest="$windir/twain_64/$model"
   mkdir -p "$dest"
   cp "$bindir/mvlTWAIN64.ds" "$dest/"
   for lib in mvllld.dll mvlImgEffect.dll; do
     [ -f "$bindir/$lib" ] && cp "$bindir/$lib" "$dest/"
   done
-  for lib in "$bindir"/mvltwrc*.dll; do
+  for lib in "$bindir"/mvltwrc*.dll "$bindir"/mvltw*.chm; do
     [ -f "$lib" ] && cp "$lib" "$dest/"
   done
 done

@@ -1,9 +1,11 @@
 #include "transfer/AppLink.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "profile/Trace.h"
+#include "transfer/ManagerEntry.h"
 
 SAppFlags g_appFlags;
 BOOL g_bCloseDsReqSent = FALSE;
@@ -21,14 +23,32 @@ struct SNotification {
     TW_UINT16 wMsg;
 };
 
+NotificationHoldFn g_pfnHold = nullptr;
+// Waiting notifications in the order they were asked for; touched on the application's thread.
+std::vector<SNotification> g_held;
+
 void CallManager(SNotification n)
 {
-    HMODULE hLoaded = nullptr;
-    DSMENTRYPROC pfnEntry = FindDsmEntry(&hLoaded);
-    if (pfnEntry)
-        pfnEntry(&n.ds, &n.app, DG_CONTROL, DAT_NULL, n.wMsg, nullptr);
-    if (hLoaded)
-        FreeLibrary(hLoaded);
+    DSMENTRYPROC pfnEntry = FindDsmEntry();
+    if (!pfnEntry) {
+        TraceA("SendToApplication: no source manager, MSG 0x%04X not delivered", n.wMsg);
+        return;
+    }
+    pfnEntry(&n.ds, &n.app, DG_CONTROL, DAT_NULL, n.wMsg, nullptr);
+}
+
+// On the application's thread: now, or later when the application cannot take it yet.
+void Deliver(const SNotification& note)
+{
+    if (g_pfnHold && g_pfnHold(note.wMsg)) {
+        // One of each kind is enough: the application acts on the message, not on its count.
+        if (std::ranges::none_of(g_held, [&](const SNotification& h) { return h.wMsg == note.wMsg; })) {
+            TraceA("SendToApplication: MSG 0x%04X held", note.wMsg);
+            g_held.push_back(note);
+        }
+        return;
+    }
+    CallManager(note);
 }
 
 LRESULT CALLBACK LinkWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -36,7 +56,7 @@ LRESULT CALLBACK LinkWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     if (uMsg == kWmSendToApp) {
         std::unique_ptr<SNotification> pNote(reinterpret_cast<SNotification*>(lParam));
         if (pNote)
-            CallManager(*pNote);
+            Deliver(*pNote);
         return 0;
     }
     return DefWindowProcW(hWnd, uMsg, wParam, lParam);
@@ -143,29 +163,30 @@ bool MarkOfficeIdentityHost()
     return true;
 }
 
-DSMENTRYPROC FindDsmEntry(HMODULE* phLoaded)
-{
-    if (phLoaded)
-        *phLoaded = nullptr;
-    if (HMODULE hDsm = GetModuleHandleW(L"TWAINDSM.DLL"))
-        return reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(hDsm, "DSM_Entry")));
-    HMODULE hLegacy = LoadLibraryW(L"TWAIN_32.DLL");
-    if (!hLegacy)
-        return nullptr;
-    auto pfn = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(hLegacy, "DSM_Entry")));
-    if (!pfn || !phLoaded) {
-        FreeLibrary(hLegacy);
-        return nullptr;
-    }
-    *phLoaded = hLegacy;
-    return pfn;
-}
-
 void SendToApplication(const TW_IDENTITY& ds, const TW_IDENTITY& app, TW_UINT16 wMsg)
 {
     SNotification note{ds, app, wMsg};
     if (!g_linkWindow.PostFromOtherThread(note))
-        CallManager(note);
+        Deliver(note);
+}
+
+void SetNotificationHold(NotificationHoldFn pfnHold)
+{
+    g_pfnHold = pfnHold;
+}
+
+void SendHeldNotifications()
+{
+    // Each is asked again: sending one may make the application call in and hold the rest.
+    std::vector<SNotification> held;
+    held.swap(g_held);
+    for (const SNotification& note : held)
+        Deliver(note);
+}
+
+void DropHeldNotifications()
+{
+    g_held.clear();
 }
 
 void NotifyXferReady(const TW_IDENTITY& ds, const TW_IDENTITY& app)

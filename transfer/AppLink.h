@@ -1,12 +1,13 @@
 // The link back to the calling application: the host program's adaptations (SAppFlags) and
 // the source-to-application notifications sent through the source manager.
 //
-// The manager's entry is found in the TWAIN 2 manager already loaded in the process
-// ("TWAINDSM.DLL"), and only without it in "TWAIN_32.DLL": a 64-bit process cannot use the
-// 32-bit legacy manager, and where a library of that name exists it is an unrelated one.
-// Notifications reach the application only from its own thread: one asked for on any other
-// thread is handed to the source's message window, made on the application's thread at
-// MSG_OPENDS, and sent from its window procedure.
+// The manager's entry is the one a TWAIN 2 manager gave, else that of a manager already loaded
+// in the process (ManagerEntry.h); no library is loaded to find one, and without a manager a
+// notification is traced and dropped. Notifications reach the application only from its own
+// thread: one asked for on any other thread is handed to the source's message window, made on
+// the application's thread at MSG_OPENDS, and sent from its window procedure. A notification
+// the application cannot take yet (the session says when, through the hold hook) waits and is
+// sent, in order, once the session releases it.
 #pragma once
 
 #include <windows.h>
@@ -34,13 +35,18 @@ void RecognizeHostApp(const std::wstring& sModulePath);
 // MSG_GET on DAT_IDENTITY: the eight office programs set the Office flag. True for them.
 bool MarkOfficeIdentityHost();
 
-// The manager's entry: the loaded TWAIN 2 manager's, else the legacy library's; null when
-// neither has one. *phLoaded receives a library loaded for the call, to be freed after it.
-DSMENTRYPROC FindDsmEntry(HMODULE* phLoaded);
-
 // Sends DG_CONTROL / DAT_NULL / wMsg from the source to the application; the result is not
-// examined. Posted to the application's thread when called on another one.
+// examined. Posted to the application's thread when called on another one; kept while the
+// hold hook says the application cannot take it.
 void SendToApplication(const TW_IDENTITY& ds, const TW_IDENTITY& app, TW_UINT16 wMsg);
+
+// Whether a notification must wait now; asked on the application's thread. None: none waits.
+using NotificationHoldFn = bool (*)(TW_UINT16 wMsg);
+void SetNotificationHold(NotificationHoldFn pfnHold);
+// On the application's thread: sends, in the order asked for, what waited and may go now.
+void SendHeldNotifications();
+// The source was disabled or closed: what waited is not sent any more.
+void DropHeldNotifications();
 
 // MSG_XFERREADY (the caller has moved to state 600).
 void NotifyXferReady(const TW_IDENTITY& ds, const TW_IDENTITY& app);

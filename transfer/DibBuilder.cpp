@@ -12,16 +12,18 @@
 #include "transfer/DataMapFile.h"
 #include "transfer/DibLayout.h"
 #include "transfer/Image.h"
+#include "transfer/ManagerEntry.h"
 
 namespace {
 
+// The block goes to the application: in the memory of its source manager when it gave its own.
 struct SGlobalFree {
-    void operator()(void* h) const { GlobalFree(static_cast<HGLOBAL>(h)); }
+    void operator()(void* h) const { AppMemFree(h); }
 };
 using CGlobal = std::unique_ptr<void, SGlobalFree>;
 
 struct SGlobalUnlock {
-    void operator()(void* h) const { GlobalUnlock(static_cast<HGLOBAL>(h)); }
+    void operator()(void* h) const { AppMemUnlock(h); }
 };
 
 struct SCloseFile {
@@ -80,12 +82,12 @@ CGlobal BuildBlock(CImage& image, const SDibLayout& l)
     Data_MapFile* pSpool = PageSpool(image, l, bEmpty);
     if (!bEmpty && !pSpool)
         return nullptr;
-    CGlobal hDib(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, l.nTotalBytes));
+    CGlobal hDib(AppMemAlloc(l.nTotalBytes));
     if (!hDib) {
         ShowScanMessage(1105);
         return nullptr;
     }
-    auto* pBlock = static_cast<uint8_t*>(GlobalLock(static_cast<HGLOBAL>(hDib.get())));
+    auto* pBlock = static_cast<uint8_t*>(AppMemLock(hDib.get()));
     if (!pBlock)
         return nullptr;
     std::unique_ptr<void, SGlobalUnlock> unlock(hDib.get());
@@ -188,7 +190,7 @@ bool CheckDibMemory(uint32_t nWidth, uint32_t nHeight, int nPixelType)
         return false;
     }
     TraceA("dwDIBSize 1: %d", static_cast<int>(l.nTotalBytes));
-    CGlobal hTrial(GlobalAlloc(GMEM_MOVEABLE, l.nTotalBytes));
+    CGlobal hTrial(AppMemAlloc(l.nTotalBytes));
     TraceA(hTrial ? "checkMem ok" : "checkMem fasle");
     return hTrial != nullptr;
 }

@@ -7,6 +7,7 @@
 #include "transfer/DibBuilder.h"
 #include "transfer/ScanSpool.h"
 #include "transfer/SessionLink.h"
+#include "transfer/TiffFileWriter.h"
 #include "transfer/TransferFlags.h"
 #include "transfer/XferSupport.h"
 
@@ -34,7 +35,8 @@ TW_UINT16 CMsgImageFileXfer::Handle(_MsgInfo* pInfo)
 
     // A page that did not reach its file is not transferred: the application may try again
     // with another name, and the page is still there for it.
-    if (!WriteBmpFromImage(ScanImage(), ctl.EffectiveWidth(), ctl.EffectiveHeight(), ctl.PixelType(), sFile))
+    auto write = SessionFileFormat() == TWFF_TIFF ? &WriteTiffFromImage : &WriteBmpFromImage;
+    if (!write(ScanImage(), ctl.EffectiveWidth(), ctl.EffectiveHeight(), ctl.PixelType(), sFile))
         return Refuse(TWCC_FILEWRITEERROR);
     SetSessionState(700);
     TraceA("file xfer done");

@@ -1,6 +1,7 @@
 #include "transfer/SessionLink.h"
 
 #include "transfer/AppLink.h"
+#include "twain/CapTable.h"
 #include "twain/DsAssistor.h"
 #include "twain/FakeUI.h"
 #include "ui/MainUIDialog.h"
@@ -55,4 +56,57 @@ void SessionCloseRequest()
 
 std::wstring SessionXferFileName() { return g_pDsAssistor ? g_pDsAssistor->XferFileName() : std::wstring(); }
 
+TW_UINT16 SessionFileFormat() { return TheCapabilityTable().CurrentU16(ICAP_IMAGEFILEFORMAT); }
+
 bool SessionNoUI() { return g_bNoUI != FALSE; }
+
+namespace {
+
+// Transfer triplets the application is inside now (a callback may nest one in another triplet).
+int g_nTransferTriplets = 0;
+// A transfer began and the application has not ended the transfers yet.
+bool g_bTransfersOpen = false;
+
+bool IsTransferTriplet(TW_UINT16 DAT)
+{
+    return DAT == DAT_IMAGENATIVEXFER || DAT == DAT_IMAGEFILEXFER || DAT == DAT_IMAGEMEMXFER;
+}
+
+bool EndsTransfers(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData)
+{
+    if (DAT == DAT_PENDINGXFERS && (MSG == MSG_ENDXFER || MSG == MSG_RESET) && pData)
+        return static_cast<const TW_PENDINGXFERS*>(pData)->Count == 0;
+    return SessionState() <= 500;
+}
+
+}  // namespace
+
+void SessionTripletBegins(TW_UINT16 DAT)
+{
+    if (!IsTransferTriplet(DAT))
+        return;
+    ++g_nTransferTriplets;
+    g_bTransfersOpen = true;
+}
+
+void SessionTripletEnds(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData)
+{
+    if (IsTransferTriplet(DAT)) {
+        --g_nTransferTriplets;
+        return;
+    }
+    if ((DAT == DAT_USERINTERFACE && MSG == MSG_DISABLEDS) || (DAT == DAT_IDENTITY && MSG == MSG_CLOSEDS)) {
+        g_bTransfersOpen = false;
+        DropHeldNotifications();
+        return;
+    }
+    if (g_bTransfersOpen && EndsTransfers(DAT, MSG, pData))
+        g_bTransfersOpen = false;
+    if (g_nTransferTriplets == 0)
+        SendHeldNotifications();
+}
+
+bool SessionHoldsNotification(TW_UINT16 wMsg)
+{
+    return g_nTransferTriplets > 0 || (wMsg != MSG_XFERREADY && g_bTransfersOpen);
+}

@@ -29,6 +29,18 @@ void SessionCloseRequest();
 
 // The name the application gave with DAT_SETUPFILEXFER.
 std::wstring SessionXferFileName();
+// The file format in force (TWFF_BMP or TWFF_TIFF), from ICAP_IMAGEFILEFORMAT or DAT_SETUPFILEXFER.
+TW_UINT16 SessionFileFormat();
 
 // The source runs without its dialog in this enable.
 bool SessionNoUI();
+
+// Every triplet passes through these two on the application's thread. Notifications wait while
+// the application is inside a transfer triplet; a close request (or close-ok) also until it has
+// ended the transfers, with a Count of 0 from DAT_PENDINGXFERS or back in state 5. What waited
+// is sent when a triplet other than a transfer ends and nothing holds it any more; a disable or
+// close drops it.
+void SessionTripletBegins(TW_UINT16 DAT);
+void SessionTripletEnds(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData);
+// Whether a notification must wait now (the hold hook of the application link).
+bool SessionHoldsNotification(TW_UINT16 wMsg);

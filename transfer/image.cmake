@@ -12,6 +12,7 @@ if(WIN32)
     ${CMAKE_CURRENT_SOURCE_DIR}/DataMapFile.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/Image.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/AppLink.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/ManagerEntry.cpp
   )
   target_include_directories(mvl_transfer_image PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(mvl_transfer_image PUBLIC mvl_image_rules mvl_trace gdi32 user32 PRIVATE mvl_win_defaults)

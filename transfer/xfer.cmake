@@ -1,7 +1,7 @@
 # Scan spool, scan thread and transfer handlers. The page layouts, the memory-transfer cursor
 # and the feeder wait are portable and tested natively; the rest lives in the data source.
 mvl_portable_library(mvl_xfer_core
-  SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp
+  SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
   LIBS mvl_trace mvl_imaging_core)
 
 if(WIN32)
@@ -15,6 +15,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/SpoolRotation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpoolAutoAdjust.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DibBuilder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TiffFileWriter.cpp
   )
   target_link_libraries(mvlTWAIN64 PRIVATE mvl_xfer_core mvl_imaging_core)
 endif()

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kStandardResolutions[] = {75, 150, 300, 600, 1200};
-constexpr int kKRVResolutions[] = {75, 100, 150, 200, 300, 400, 600};
 constexpr int kIdOk = 1;
 constexpr int kNoMergeDialog = -1;
 
@@ -42,24 +40,33 @@ float FirstFloat(const SCapList& list)
     return f;
 }
 
-bool IsOfferedResolution(int nDpi, bool bKRV)
-{
-    if (bKRV)
-        return std::ranges::find(kKRVResolutions, nDpi) != std::end(kKRVResolutions);
-    return std::ranges::find(kStandardResolutions, nDpi) != std::end(kStandardResolutions);
-}
-
 // Whole dots per inch from a stored resolution; the float comes from a TW_FIX32, so it fits.
 int TruncatedDpi(float fValue)
 {
     return static_cast<int>(std::clamp(fValue, -32768.0f, 32768.0f));
 }
 
+bool IsResolution(TW_UINT16 wCapId)
+{
+    return wCapId == ICAP_XRESOLUTION || wCapId == ICAP_YRESOLUTION;
+}
+
+// Whether the list holds the one stored item.
+bool ListHolds(const SCapList& list, const CapBytes& item)
+{
+    return !item.empty() && StoredPosition(list.bytes, item, item.size()) < list.Count(item.size());
+}
+
+// The bits per pixel of a pixel type, as DAT_IMAGEINFO reports them.
+int BitDepthOf(TW_UINT16 wPixelType)
+{
+    return wPixelType == TWPT_BW ? 1 : wPixelType == TWPT_GRAY ? 8 : 24;
+}
+
 }  // namespace
 
 void CCapabilityTable::Build(bool bKRV, bool bDuplexAvailable)
 {
-    m_bKRV = bKRV;
     m_slots = {};
     size_t nSlot = 0;
     for (const SCapDescriptor& d : CapDescriptors()) {
@@ -69,6 +76,15 @@ void CCapabilityTable::Build(bool bKRV, bool bDuplexAvailable)
         m_slots[nSlot++] = {d.wCapId, d.wItemType, d.wGetContainer, d.wCurrentContainer, dwOps,
                             m_values.Allowed(d.wCapId, bKRV), m_values.Default(d.wCapId), m_values.Current(d.wCapId)};
     }
+    SyncBitDepth();
+}
+
+void CCapabilityTable::SyncBitDepth()
+{
+    const CapBytes depth = StoredU16({BitDepthOf(CurrentU16(ICAP_PIXELTYPE))});
+    for (SCapList* p : {m_values.Allowed(ICAP_BITDEPTH, false), m_values.Default(ICAP_BITDEPTH),
+                        m_values.Current(ICAP_BITDEPTH)})
+        p->bytes = depth;
 }
 
 void CCapabilityTable::Release()
@@ -120,6 +136,9 @@ TW_UINT16 CCapabilityTable::HandleCapMessage(TW_UINT16 wMsg, TW_CAPABILITY* pCap
 TW_UINT16 CCapabilityTable::Operate(TW_UINT16 wMsg, const _CapInfo& info, TW_CAPABILITY* pCap, TW_UINT16& wCC,
                                     ICapabilityHost& host)
 {
+    // The bit depth follows the pixel type, however that was last changed.
+    if (info.wCapId == ICAP_BITDEPTH)
+        SyncBitDepth();
     switch (wMsg) {
     case MSG_GET: return Get(info, pCap, wCC, host);
     case MSG_GETCURRENT: return Reply(info.wCurrentContainer, info, *info.pCurrent, pCap, wCC, host);
@@ -217,17 +236,29 @@ TW_UINT16 CCapabilityTable::Set(const _CapInfo& info, TW_CAPABILITY* pCap, TW_UI
     if (parse.eResult != ESetParse::Ok)
         return TWRC_FAILURE;
 
-    // Membership in the allowed values is not checked: the value is stored as negotiated.
+    // A resolution is scanned in whole dots per inch: that is the value kept.
+    if (IsResolution(info.wCapId))
+        parse.stored = StoredFloat({static_cast<float>(TruncatedDpi(FirstFloat(SCapList{parse.stored})))});
+    // An enumerated capability takes only a value it offers: any other would have no position in
+    // the enumeration MSG_GET answers with. Other containers keep the value as negotiated.
+    if (info.wGetContainer == TWON_ENUMERATION && !ListHolds(*info.pAllowed, parse.stored))
+        return TWRC_FAILURE;
     info.pCurrent->bytes = std::move(parse.stored);
-    if (pCap->ConType == TWON_ONEVALUE) {
+    if (pCap->ConType == TWON_ONEVALUE)
         SetSideEffect(info, host);
-        if (info.wCapId == ICAP_XRESOLUTION || info.wCapId == ICAP_YRESOLUTION) {
-            if (!IsOfferedResolution(TruncatedDpi(FirstFloat(*info.pCurrent)), m_bKRV))
-                return TWRC_FAILURE;
-        }
-    }
     wCC = TWCC_SUCCESS;
     return TWRC_SUCCESS;
+}
+
+bool CCapabilityTable::SetCurrentU16(TW_UINT16 wCapId, TW_UINT16 wValue)
+{
+    SCapList* pAllowed = m_values.Allowed(wCapId, false);
+    SCapList* pCurrent = m_values.Current(wCapId);
+    CapBytes item = StoredU16({wValue});
+    if (!pAllowed || !pCurrent || !ListHolds(*pAllowed, item))
+        return false;
+    pCurrent->bytes = std::move(item);
+    return true;
 }
 
 void CCapabilityTable::SetSideEffect(const _CapInfo& info, ICapabilityHost& host)

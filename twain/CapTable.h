@@ -61,6 +61,9 @@ public:
     TW_FRAME CurrentFrame();
     // DAT_IMAGELAYOUT's MSG_SET writes the current frame.
     void SetCurrentFrame(const TW_FRAME& frame);
+    // DAT_SETUPFILEXFER's MSG_SET writes the file format: false, with nothing changed, for a value
+    // the capability does not offer.
+    bool SetCurrentU16(TW_UINT16 wCapId, TW_UINT16 wValue);
 
     // One DAT_CAPABILITY triplet. The condition code is always set; wAppMajor/wAppMinor are the
     // connected (or last connected) application's protocol.
@@ -75,10 +78,11 @@ private:
     TW_UINT16 Set(const _CapInfo& info, TW_CAPABILITY* pCap, TW_UINT16& wCC, ICapabilityHost& host);
     void RefreshBeforeGet(const _CapInfo& info, ICapabilityHost& host);
     void SetSideEffect(const _CapInfo& info, ICapabilityHost& host);
+    // ICAP_BITDEPTH offers, defaults to and holds the one depth of the current pixel type.
+    void SyncBitDepth();
 
     std::array<_CapInfo, kSlots> m_slots{};
     CCapValueStore m_values;
-    bool m_bKRV = false;
 };
 
 // The one table of the process; it lives across MSG_OPENDS and MSG_CLOSEDS.

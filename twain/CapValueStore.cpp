@@ -34,7 +34,7 @@ const std::vector<SCapRow>& Rows()
     static const std::vector<SCapRow> s_rows = {
         {{CAP_SUPPORTEDCAPS, U16, ARR, ARR, kOpsReadOnly}, {}, {}},  // the ids are filled in below
         {{CAP_FEEDERENABLED, BOOL16, ONE, ONE, kOpsAll}, StoredU16({1, 0}), StoredU16({0})},
-        {{ICAP_XFERMECH, U16, ENUM, ONE, kOpsAll}, StoredU16({TWSX_NATIVE, TWSX_MEMORY}), StoredU16({TWSX_NATIVE})},
+        {{ICAP_XFERMECH, U16, ENUM, ONE, kOpsAll}, StoredU16({TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY}), StoredU16({TWSX_NATIVE})},
         {{ICAP_PIXELFLAVOR, U16, ENUM, ONE, kOpsAll}, StoredU16({TWPF_CHOCOLATE, TWPF_VANILLA}), StoredU16({TWPF_CHOCOLATE})},
         {{ICAP_PLANARCHUNKY, U16, ENUM, ONE, kOpsReadOnly}, StoredU16({TWPC_CHUNKY, TWPC_PLANAR}), StoredU16({TWPC_CHUNKY})},
         {{ICAP_COMPRESSION, U16, ENUM, ONE, kOpsAll}, StoredU16({TWCP_NONE}), StoredU16({TWCP_NONE})},
@@ -53,7 +53,8 @@ const std::vector<SCapRow>& Rows()
         {{ICAP_XSCALING, FIX, ENUM, ONE, kOpsAll}, StoredFloat({100}), StoredFloat({100})},
         {{ICAP_YSCALING, FIX, ENUM, ONE, kOpsAll}, StoredFloat({100}), StoredFloat({100})},
         {{ICAP_PIXELTYPE, U16, ENUM, ONE, kOpsAll}, StoredU16({TWPT_BW, TWPT_GRAY, TWPT_RGB}), StoredU16({TWPT_RGB})},
-        {{ICAP_BITDEPTH, U16, ENUM, ONE, kOpsAll}, StoredU16({1}), StoredU16({1})},
+        // Follows the pixel type: the table sets all three lists to its one depth.
+        {{ICAP_BITDEPTH, U16, ENUM, ONE, kOpsAll}, StoredU16({24}), StoredU16({24})},
         {{ICAP_BITDEPTHREDUCTION, U16, ENUM, ONE, kOpsAll}, StoredU16({TWBR_THRESHOLD, TWBR_HALFTONE, TWBR_DIFFUSION}), StoredU16({TWBR_THRESHOLD})},
         {{ICAP_BITORDER, U16, ENUM, ONE, kOpsReadOnly}, StoredU16({TWBO_MSBFIRST, TWBO_LSBFIRST}), StoredU16({TWBO_MSBFIRST})},
         {{ICAP_HALFTONES, TWTY_STR32, ENUM, ONE, kOpsAll}, StoredStr({"FLOYD/STEINBURG", "ORDERED"}), StoredStr({"FLOYD/STEINBURG"})},

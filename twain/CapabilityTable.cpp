@@ -4,6 +4,7 @@
 
 #include "device/LLDState.h"
 #include "profile/ProductProfile.h"
+#include "transfer/ManagerEntry.h"
 #include "twain/CapTable.h"
 #include "twain/DsAssistor.h"
 
@@ -11,21 +12,21 @@ namespace {
 
 SCapabilityHooks g_capabilityHooks;
 
-// Unlocks a locked global memory block when it goes out of scope.
-class CGlobalLock {
+// Unlocks a locked block of the application's memory when it goes out of scope.
+class CAppMemLock {
 public:
-    explicit CGlobalLock(HGLOBAL h) : m_h(h), m_p(h ? GlobalLock(h) : nullptr) {}
-    ~CGlobalLock()
+    explicit CAppMemLock(TW_HANDLE h) : m_h(h), m_p(AppMemLock(h)) {}
+    ~CAppMemLock()
     {
         if (m_p)
-            GlobalUnlock(m_h);
+            AppMemUnlock(m_h);
     }
-    CGlobalLock(const CGlobalLock&) = delete;
-    CGlobalLock& operator=(const CGlobalLock&) = delete;
+    CAppMemLock(const CAppMemLock&) = delete;
+    CAppMemLock& operator=(const CAppMemLock&) = delete;
     void* Get() const { return m_p; }
 
 private:
-    HGLOBAL m_h;
+    TW_HANDLE m_h;
     void* m_p;
 };
 
@@ -33,13 +34,13 @@ class CWinCapabilityHost : public ICapabilityHost {
 public:
     TW_HANDLE AllocReply(const CapBytes& bytes) override
     {
-        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
+        TW_HANDLE h = AppMemAlloc(bytes.size());
         if (!h)
             return nullptr;
         {
-            CGlobalLock lock(h);
+            CAppMemLock lock(h);
             if (!lock.Get()) {
-                GlobalFree(h);
+                AppMemFree(h);
                 return nullptr;
             }
             std::memcpy(lock.Get(), bytes.data(), bytes.size());
@@ -49,10 +50,11 @@ public:
 
     bool ReadContainer(TW_HANDLE hContainer, const std::function<void(std::span<const std::uint8_t>)>& fn) override
     {
-        CGlobalLock lock(hContainer);
+        CAppMemLock lock(hContainer);
         if (!lock.Get())
             return false;
-        // The block's own size bounds every read, whatever counts the container claims.
+        // The block's own size bounds every read, whatever counts the container claims (the
+        // managers of Windows hand out global memory too).
         SIZE_T nSize = GlobalSize(hContainer);
         if (nSize == 0)
             return false;

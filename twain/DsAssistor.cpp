@@ -83,9 +83,12 @@ void CDsAssistor::InitDsIdentity()
     m_dsIdentity.Version.Language = TWLG_ENGLISH;
     m_dsIdentity.Version.Country = TWCY_USA;
     CopyToStr32(m_dsIdentity.Version.Info, " 1.030");
-    m_dsIdentity.ProtocolMajor = 1;
-    m_dsIdentity.ProtocolMinor = 8;
-    m_dsIdentity.SupportedGroups = DG_CONTROL | DG_IMAGE;
+    // A TWAIN 2 source: the manager gives it its entry points, and applications register their
+    // callback with it. The profile can restore the 1.8 identity for those that need it.
+    const bool bTwain18 = IsProfileTrue(ReadProfileString(L"TWAIN", L"Twain18Identity"));
+    m_dsIdentity.ProtocolMajor = bTwain18 ? 1 : 2;
+    m_dsIdentity.ProtocolMinor = bTwain18 ? 8 : 1;
+    m_dsIdentity.SupportedGroups = DG_CONTROL | DG_IMAGE | (bTwain18 ? 0 : DF_DS2);
     CopyToStr32(m_dsIdentity.Manufacturer, ReadProfileString(L"TWAIN", L"Manufacturer"));
     CopyToStr32(m_dsIdentity.ProductFamily, "TWAIN");
     // The office scanning component lists sources by product name and must not see this one.

@@ -7,6 +7,7 @@
 #include "transfer/MsgImageNativeXfer.h"
 #include "transfer/MsgPendingXfer.h"
 #include "twain/MsgCapability.h"
+#include "twain/MsgEntryPoint.h"
 #include "twain/MsgIdentity.h"
 #include "twain/MsgInterface.h"
 #include "twain/MsgPallette8.h"
@@ -29,3 +30,4 @@ CMsgStatus g_msgStatus;
 CMsgPendingXfer g_msgPendingXfer;
 CMsgImageLayout g_msgImageLayout;
 CMsgPallette8 g_msgPallette8;
+CMsgEntryPoint g_msgEntryPoint;

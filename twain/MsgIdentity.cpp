@@ -1,5 +1,6 @@
 #include "twain/MsgIdentity.h"
 
+#include "transfer/ManagerEntry.h"
 #include "twain/CapabilityTable.h"
 #include "twain/DsAssistor.h"
 
@@ -39,5 +40,7 @@ TW_UINT16 CMsgIdentity::CloseDS()
     g_pDsAssistor->DisconnectApp();
     g_pDsAssistor->SetState(300);
     ReleaseCapabilityTable();
+    // The next session's manager gives its own, or none.
+    ForgetManagerEntryPoints();
     return TWRC_SUCCESS;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "twain/CapTable.h"
 #include "twain/DsAssistor.h"
 
 namespace {
@@ -72,15 +73,18 @@ TW_UINT16 CMsgSetupFileXfer::Handle(_MsgInfo* pInfo)
 TW_UINT16 CMsgSetupFileXfer::Get(TW_SETUPFILEXFER* pSetup)
 {
     NarrowAcpInto(g_pDsAssistor->XferFileName(), pSetup->FileName, sizeof pSetup->FileName);
-    pSetup->Format = TWFF_BMP;
+    // One format is in force, whichever of this and ICAP_IMAGEFILEFORMAT set it last.
+    pSetup->Format = TheCapabilityTable().CurrentU16(ICAP_IMAGEFILEFORMAT);
     pSetup->VRefNum = 0;
     return TWRC_SUCCESS;
 }
 
 TW_UINT16 CMsgSetupFileXfer::Set(const TW_SETUPFILEXFER* pSetup)
 {
-    // The Format is not looked at: file transfers always write BMP. The name is kept even when
-    // the file cannot be used.
+    // A format the source cannot write is refused before anything changes; the name is kept
+    // even when the file cannot be used.
+    if (!TheCapabilityTable().SetCurrentU16(ICAP_IMAGEFILEFORMAT, pSetup->Format))
+        return Refuse(TWCC_BADVALUE);
     std::wstring sName = WidenAcp(pSetup->FileName, sizeof pSetup->FileName);
     g_pDsAssistor->SetXferFileName(sName);
     return FileUsable(sName) ? TWRC_SUCCESS : Refuse(TWCC_BADVALUE);

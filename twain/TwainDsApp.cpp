@@ -12,6 +12,8 @@
 #include "twain/FakeScanner.h"
 #include "twain/FakeUI.h"
 #include "twain/ScannerTemplate.h"
+#include "transfer/AppLink.h"
+#include "transfer/SessionLink.h"
 #include "twain/TripletTrace.h"
 #include "ui/ScanDialogsSetup.h"
 
@@ -51,6 +53,8 @@ BOOL CTwainDsApp::InitInstance()
     SetCapabilityHooks(hooks);
     // Scans show their progress and their messages in the source's own dialogs.
     InstallScanDialogs();
+    // Notifications wait while the application is inside a transfer.
+    SetNotificationHold(&SessionHoldsNotification);
     return m_pDS != nullptr;
 }
 
@@ -66,7 +70,11 @@ TW_UINT16 CTwainDsApp::DS_Entry(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DA
     TW_UINT32 nAppId = m_pDS ? m_pDS->GetAppId() : 0;
     if (nAppId != 0 && (!pOrigin || pOrigin->Id != nAppId)) {
         twRc = TWRC_FAILURE;
-    } else if (MSG == MSG_PROCESSEVENT) {
+        TraceTriplet(info, &twRc);
+        return twRc;
+    }
+    SessionTripletBegins(DAT);
+    if (MSG == MSG_PROCESSEVENT) {
         // The source's dialogs are ordinary modeless windows served by the application's loop.
         if (pData)
             static_cast<TW_EVENT*>(pData)->TWMessage = MSG_NULL;
@@ -74,6 +82,7 @@ TW_UINT16 CTwainDsApp::DS_Entry(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DA
     } else {
         twRc = m_pDS ? m_pDS->Dispatch(&info) : TWRC_FAILURE;
     }
+    SessionTripletEnds(DAT, MSG, pData);
     TraceTriplet(info, &twRc);
     return twRc;
 }

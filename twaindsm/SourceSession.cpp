@@ -1,9 +1,12 @@
 #include "twaindsm/SourceSession.h"
 
+#include "profile/LibraryLoad.h"
+
 CLoadedSource::CLoadedSource(const std::wstring& sPath) : m_sPath(sPath)
 {
-    // Sources find their siblings (device and resource libraries) in their own folder.
-    m_hModule = LoadLibraryExW(sPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // By the full path discovery found; what the source needs comes from its own folder or the
+    // system folder, never from the application's current directory or PATH.
+    m_hModule = LoadLibraryByFullPath(sPath);
     if (m_hModule)
         m_pfnEntry = reinterpret_cast<DSENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(m_hModule, "DS_Entry")));
 }

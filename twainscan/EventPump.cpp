@@ -51,7 +51,9 @@ CEventPump::~CEventPump()
 
 bool CEventPump::RegisterCallback(CTwainSession& session)
 {
-    if (!session.ManagerIsVersion2())
+    // As TWAIN 2 applications on Windows do: only a TWAIN 2 source reaches its application through
+    // the manager's callback; a TWAIN 1 source's messages come through the message loop.
+    if (!session.ManagerIsVersion2() || !(session.Source().SupportedGroups & DF_DS2))
         return false;
     TW_CALLBACK2 callback{reinterpret_cast<TW_MEMREF>(&Callback), 0, 0};
     if (session.CallSource(DG_CONTROL, DAT_CALLBACK2, MSG_REGISTER_CALLBACK, &callback) == TWRC_SUCCESS)

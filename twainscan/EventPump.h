@@ -16,7 +16,8 @@ public:
     CEventPump& operator=(const CEventPump&) = delete;
 
     HWND Window() const { return m_hWnd; }
-    // Asks the manager to call us back; false when it will not (the loop still works).
+    // Asks the manager to call us back when both it and the source are TWAIN 2; false when it
+    // will not (the loop still works).
     bool RegisterCallback(CTwainSession& session);
     // MSG_XFERREADY, MSG_CLOSEDSREQ or MSG_CLOSEDSOK; MSG_NULL when the deadline passed first.
     TW_UINT16 Wait(CTwainSession& session, DWORD dwMillis);

@@ -68,7 +68,7 @@ int Run(const SScanOptions& options)
     if (!session.LoadManager(sManager))
         return Fail(EXIT_NO_MANAGER, "cannot load the TWAIN source manager " +
                                          (options.sManager.empty() ? std::string("TWAINDSM.dll") : options.sManager));
-    if (!session.OpenManager(pump.Window()))
+    if (!session.OpenManager(options.bNoWindow ? nullptr : pump.Window()))
         return Fail(EXIT_NO_MANAGER, "the TWAIN source manager did not open: " +
                                          std::string(ConditionCodeText(session.LastCondition())));
     if (options.bList)

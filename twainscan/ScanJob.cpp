@@ -64,6 +64,7 @@ public:
 private:
     int TransferPages();
     int TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining);
+    SXferResult TransferFileTo(const std::string& sFile);
     void Reset();
 
     CTwainSession& m_session;
@@ -83,7 +84,7 @@ int CScanJob::Run()
     if (!m_options.bNoCallback)
         m_pump.RegisterCallback(m_session);
     m_pump.Clear();
-    TW_UINT16 twRc = m_session.Enable(m_options.bShowUi, m_pump.Window());
+    TW_UINT16 twRc = m_session.Enable(m_options.bShowUi, m_options.bNoWindow ? nullptr : m_pump.Window());
     if (!m_session.Enabled()) {
         if (twRc == TWRC_CANCEL)
             return Fail(EXIT_CANCELLED, "cancelled");
@@ -147,6 +148,16 @@ int CScanJob::TransferPages()
     return EXIT_OK;
 }
 
+// A file the source can write in the format asked for is written by the source itself (a
+// TIFF or BMP, as a TWAIN application names it); other formats come from its BMP.
+SXferResult CScanJob::TransferFileTo(const std::string& sFile)
+{
+    EImageFormat format = EffectiveFormat(m_options);
+    if (format == EImageFormat::Bmp || format == EImageFormat::Tiff)
+        return TransferFileAs(m_session, Widen(sFile), format == EImageFormat::Tiff ? TWFF_TIFF : TWFF_BMP);
+    return TransferFile(m_session);
+}
+
 int CScanJob::TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining)
 {
     TW_IMAGEINFO info{};
@@ -159,8 +170,9 @@ int CScanJob::TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining)
         if (m_options.bProgress)
             fprintf(stderr, "page %d: %zu bytes\r", nIndex + 1, nBytes);
     };
+    const std::string sFile = OutputName(m_options, nIndex);
     SXferResult result = wMech == TWSX_MEMORY ? TransferMemory(m_session, info, bInvert, progress)
-                         : wMech == TWSX_FILE ? TransferFile(m_session)
+                         : wMech == TWSX_FILE ? TransferFileTo(sFile)
                                               : TransferNative(m_session);
     TW_PENDINGXFERS pending{};
     if (result.outcome != EXferOutcome::Done) {
@@ -175,12 +187,17 @@ int CScanJob::TransferOne(TW_UINT16 wMech, bool bInvert, TW_UINT16* pRemaining)
     if (m_session.CallSource(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending) != TWRC_SUCCESS)
         pending.Count = 0;
     *pRemaining = pending.Count;
+    if (result.bWritten) {
+        // The source wrote the file: the page is what it said it would be.
+        result.raster.nWidth = info.ImageWidth;
+        result.raster.nHeight = info.ImageLength;
+        result.raster.nBitsPerPixel = info.BitsPerPixel;
+    }
     result.raster.nXRes = info.XResolution.Whole > 0 ? info.XResolution.Whole : result.raster.nXRes;
     result.raster.nYRes = info.YResolution.Whole > 0 ? info.YResolution.Whole : result.raster.nYRes;
     WarnIfNotTheAreaAskedFor(m_options, result.raster);
-    std::string sFile = OutputName(m_options, nIndex);
     std::string sError;
-    if (!WriteImage(result.raster, Widen(sFile), EffectiveFormat(m_options), &sError)) {
+    if (!result.bWritten && !WriteImage(result.raster, Widen(sFile), EffectiveFormat(m_options), &sError)) {
         if (pending.Count != 0)
             Reset();
         return Fail(EXIT_OUTPUT_ERROR, "cannot write " + sFile + ": " + sError);

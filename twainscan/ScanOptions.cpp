@@ -100,6 +100,7 @@ void CParser::Define()
     m_options["-n"] = m_options["--dont-scan"] = flag(&m_o.bNegotiateOnly);
     m_options["--ui"] = flag(&m_o.bShowUi);
     m_options["--no-callback"] = flag(&m_o.bNoCallback);
+    m_options["--no-window"] = flag(&m_o.bNoWindow);
     m_options["-d"] = m_options["--device"] = {true, [this](const std::string& s) {
         m_o.sDevice = s;
         return !s.empty() || Error("-d needs a source name");
@@ -388,6 +389,7 @@ std::string UsageText()
            "      --xfer native|memory|file   transfer mechanism (default: the source's)\n"
            "      --ui                   show the source's own dialog\n"
            "      --no-callback          wait for the source through the message loop only\n"
+           "      --no-window            give the source manager no window, as console programs do\n"
            "      --count N              pages to transfer (CAP_XFERCOUNT; -1 for all)\n"
            "      --cap ID=VALUE         set any capability (name or number) to a single value\n"
            "  -o, --output-file FILE     write the one page to FILE (default: scan.<format>)\n"
@@ -399,7 +401,8 @@ std::string UsageText()
            "  -v, --verbose              print every TWAIN triplet with its return and condition codes\n"
            "  -n, --dont-scan            negotiate the settings only, do not scan\n"
            "      --timeout SECONDS      longest wait for the source (default 120)\n"
-           "      --dsm PATH             the source manager library (default TWAINDSM.dll)\n"
+           "      --dsm PATH             the source manager library (default TWAINDSM.dll, from this\n"
+           "                             program's folder or the system folder)\n"
            "  -h, --help\n"
            "\n"
            "Exit status: 0 done, 1 bad command line, 2 no source manager, 3 no source, 4 source refused to open,\n"

@@ -23,6 +23,7 @@ struct SScanOptions {
     bool bNegotiateOnly = false;
     bool bShowUi = false;
     bool bNoCallback = false;  // wait through MSG_PROCESSEVENT only, as TWAIN 1 applications do
+    bool bNoWindow = false;    // give the manager no window, as console programs do
     std::string sDevice;  // ProductName; empty for the manager's default
     std::string sManager;  // the source manager library; empty for TWAINDSM.dll
     std::optional<std::uint16_t> wPixelType;  // TWPT_

@@ -27,6 +27,14 @@ inline std::wstring Widen(const std::string& s)
     return w;
 }
 
+// The full path of a file named relative to the current directory; empty when it is too long.
+inline std::wstring FullPath(const std::wstring& sPath)
+{
+    wchar_t szFull[MAX_PATH] = L"";
+    DWORD n = GetFullPathNameW(sPath.c_str(), MAX_PATH, szFull, nullptr);
+    return n > 0 && n < MAX_PATH ? std::wstring(szFull, n) : std::wstring();
+}
+
 // Prints the failure the way scripts and users see every one of them, and passes its status on.
 inline int Fail(int nStatus, const std::string& sText)
 {

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "twainscan/Text.h"
 #include "twainscan/TwainNames.h"
 
 namespace {
@@ -79,18 +80,17 @@ SXferResult TransferNative(CTwainSession& session)
     TW_HANDLE hDib = nullptr;
     TW_UINT16 twRc = session.CallSource(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib);
     if (twRc != TWRC_XFERDONE) {
-        if (hDib)
-            GlobalFree(hDib);
+        session.Free(hDib);
         return Outcome(twRc, session, "the native transfer");
     }
-    // The bitmap is the application's: freed here whatever it holds.
+    // The bitmap is the application's, in the manager's memory when it has its own: freed here
+    // whatever it holds. The managers of Windows hand out global memory, whose size is known.
     SXferResult result;
-    auto* p = static_cast<const std::uint8_t*>(GlobalLock(hDib));
+    auto* p = static_cast<const std::uint8_t*>(session.Lock(hDib));
     size_t nSize = p ? GlobalSize(hDib) : 0;
     bool bOk = RasterFromDib(p, nSize, &result.raster, &result.sError);
-    if (p)
-        GlobalUnlock(hDib);
-    GlobalFree(hDib);
+    session.Unlock(hDib);
+    session.Free(hDib);
     if (!bOk)
         return Failed("the source's bitmap is unusable: " + result.sError);
     result.outcome = EXferOutcome::Done;
@@ -142,18 +142,56 @@ SXferResult TransferMemory(CTwainSession& session, const TW_IMAGEINFO& info, boo
     return result;
 }
 
+namespace {
+
+// The name as the source's narrow field takes it; empty when it does not fit or convert.
+std::string SetupName(const std::wstring& sFile)
+{
+    char szFile[MAX_PATH] = "";
+    BOOL bLossy = FALSE;
+    if (sFile.empty() ||
+        !WideCharToMultiByte(CP_ACP, 0, sFile.c_str(), -1, szFile, sizeof(szFile), nullptr, &bLossy) || bLossy ||
+        strlen(szFile) >= sizeof(TW_STR255))
+        return {};
+    return szFile;
+}
+
+bool SetUpFile(CTwainSession& session, const std::string& sName, TW_UINT16 wFormat)
+{
+    TW_SETUPFILEXFER setup{};
+    strcpy(setup.FileName, sName.c_str());
+    setup.Format = wFormat;
+    return session.CallSource(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup) == TWRC_SUCCESS;
+}
+
+}  // namespace
+
+SXferResult TransferFileAs(CTwainSession& session, const std::wstring& sTarget, TW_UINT16 wFormat)
+{
+    std::wstring sFile = FullPath(sTarget);
+    std::string sName = SetupName(sFile);
+    if (sName.empty() || !SetUpFile(session, sName, wFormat))
+        return TransferFile(session);
+    TW_UINT16 twRc = session.CallSource(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr);
+    if (twRc != TWRC_XFERDONE)
+        return Outcome(twRc, session, "the file transfer");
+    SXferResult result;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(sFile.c_str(), GetFileExInfoStandard, &data))
+        return Failed("the source wrote no file");
+    result.outcome = EXferOutcome::Done;
+    result.bWritten = true;
+    result.nBytes = (static_cast<size_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return result;
+}
+
 SXferResult TransferFile(CTwainSession& session)
 {
     std::wstring sFile = TempFileName();
-    char szFile[MAX_PATH] = "";
-    if (sFile.empty() ||
-        !WideCharToMultiByte(CP_ACP, 0, sFile.c_str(), -1, szFile, sizeof(szFile), nullptr, nullptr) ||
-        strlen(szFile) >= sizeof(TW_STR255))
+    std::string sName = SetupName(sFile);
+    if (sName.empty())
         return Failed("no temporary file for the file transfer");
-    TW_SETUPFILEXFER setup{};
-    strcpy(setup.FileName, szFile);
-    setup.Format = TWFF_BMP;
-    if (session.CallSource(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup) != TWRC_SUCCESS) {
+    if (!SetUpFile(session, sName, TWFF_BMP)) {
         DeleteFileW(sFile.c_str());
         return Outcome(TWRC_FAILURE, session, "setting up the file transfer");
     }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "profile/LibraryLoad.h"
+#include "twainscan/Text.h"
 #include "twainscan/TwainNames.h"
 
 namespace {
@@ -42,7 +44,14 @@ CTwainSession::~CTwainSession()
 
 bool CTwainSession::LoadManager(const std::wstring& sPath)
 {
-    m_hManager = LoadLibraryW(sPath.empty() ? L"TWAINDSM.dll" : sPath.c_str());
+    // The manager is installed in the system folder and known by its standard name, as every
+    // TWAIN application loads it; the search for that name stops at this program's folder and
+    // the system folder. A manager named on the command line is loaded by its full path.
+    if (sPath.empty()) {
+        m_hManager = LoadSystemLibrary(L"TWAINDSM.dll");
+    } else {
+        m_hManager = LoadLibraryByFullPath(FullPath(sPath));
+    }
     if (!m_hManager)
         return false;
     m_pfnEntry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void*>(GetProcAddress(m_hManager, "DSM_Entry")));

@@ -51,6 +51,12 @@ std::wstring LoadDlgString(HINSTANCE hModule, UINT nId)
     return std::wstring(pText, static_cast<size_t>(n));
 }
 
+void SetDlgStrings(HWND hDlg, HINSTANCE hModule, std::initializer_list<SDlgString> items)
+{
+    for (const SDlgString& item : items)
+        ::SetDlgItemTextW(hDlg, item.nCtrlId, LoadDlgString(hModule, item.nStringId).c_str());
+}
+
 bool IsRefusedKey(const MSG& msg, bool bSpace)
 {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 // A bitmap of a resource module, freed with the object.
@@ -28,6 +29,13 @@ private:
 
 // A language string from the given module; "Load String Error!" when it has none.
 std::wstring LoadDlgString(HINSTANCE hModule, UINT nId);
+
+struct SDlgString {
+    int nCtrlId;
+    UINT nStringId;
+};
+// Each control's text becomes its language string from hModule.
+void SetDlgStrings(HWND hDlg, HINSTANCE hModule, std::initializer_list<SDlgString> items);
 
 // Enter and Escape (and Space when bSpace) pressed or held, in any key message: these dialogs
 // close only through their buttons.

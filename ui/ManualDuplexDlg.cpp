@@ -31,12 +31,14 @@ CManualDuplexDlg::~CManualDuplexDlg()
 
 BOOL CManualDuplexDlg::OnInitDialog()
 {
+    SetBackground(kBackground);
+    m_text.SubclassDlgItem(IDC_DUPLEX_TEXT, m_hWnd);
+    AttachTextButton(m_btnCancel, m_hWnd, IDCANCEL);
     HINSTANCE hRes = ResourceModule();
     ::SetDlgItemTextW(m_hWnd, IDC_DUPLEX_TEXT, LoadDlgString(hRes, kTextTurnOver).c_str());
     ::SetDlgItemTextW(m_hWnd, IDCANCEL, LoadDlgString(hRes, kTextCancel).c_str());
     SetWindowText(LoadDlgString(hRes, kTextTitle));
     ::ShowWindow(GetDlgItem(IDCANCEL), SW_HIDE);
-    SetBackground(kBackground);
     CenterWindowOn(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
     TraceA("CManualDuplexDlg::OnInitDialog()");
     if (m_fnWindowHook && !m_fnWindowHook(m_hWnd))

@@ -4,7 +4,9 @@
 
 #include <functional>
 
+#include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
+#include "ui/StaticTrans.h"
 
 class CManualDuplexDlg : public CSkinnedDialog {
 public:
@@ -28,6 +30,8 @@ protected:
 private:
     void OnBnClickedCancel();
 
+    CStaticTrans m_text;
+    CxSkinButton m_btnCancel;
     std::function<bool(HWND)> m_fnWindowHook;
     std::function<void()> m_fnCancelScan;
 };

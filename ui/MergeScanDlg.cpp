@@ -42,10 +42,15 @@ BOOL CDlg_MergeScan::OnInitDialog()
         TraceA("CDlg_MergeScan:: scan error");
     else
         ++m_nCount;
+    SetBackground(kBackground);
+    const int labels[] = {IDC_MERGE_CAPTION, IDC_MERGE_COUNT, IDC_MERGE_TEXT};
+    for (int i = 0; i < 3; ++i)
+        m_labels[i].SubclassDlgItem(labels[i], m_hWnd);
+    AttachTextButton(m_btnContinue, m_hWnd, IDOK);
+    AttachTextButton(m_btnFinish, m_hWnd, IDCANCEL);
     wchar_t szCount[16];
     swprintf(szCount, 16, L"%d", m_nCount);
     ::SetDlgItemTextW(m_hWnd, IDC_MERGE_COUNT, szCount);
-    SetBackground(kBackground);
     CenterWindowOn(m_hWnd, ::GetWindow(m_hWnd, GW_OWNER));
     return TRUE;
 }

@@ -3,7 +3,9 @@
 // shows again with the count unchanged.
 #pragma once
 
+#include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
+#include "ui/StaticTrans.h"
 
 class CDlg_MergeScan : public CSkinnedDialog {
 public:
@@ -22,6 +24,9 @@ protected:
     BOOL OnInitDialog() override;
 
 private:
+    CStaticTrans m_labels[3];
+    CxSkinButton m_btnContinue;
+    CxSkinButton m_btnFinish;
     int m_nCount = 0;
     BYTE m_bError = 0;
 };

@@ -43,12 +43,16 @@ INT_PTR CMessageDlg::Show(HWND hParent)
 BOOL CMessageDlg::OnInitDialog()
 {
     HINSTANCE hRes = ResourceModule();
+    SetBackground(m_bRtl ? m_look.nBackgroundRtl : m_look.nBackground);
+    m_message.SubclassDlgItem(m_look.nMessageCtrl, m_hWnd);
+    AttachTextButton(m_btnOk, m_hWnd, IDOK);
+    if (m_look.bHasCancel)
+        AttachTextButton(m_btnCancel, m_hWnd, IDCANCEL);
     SetWindowText(LoadDlgString(hRes, m_look.nTitleId));
     ::SetDlgItemTextW(m_hWnd, m_look.nMessageCtrl, m_sMessage.c_str());
     ::SetDlgItemTextW(m_hWnd, IDOK, LoadDlgString(hRes, kTextOk).c_str());
     if (m_look.bHasCancel)
         ::SetDlgItemTextW(m_hWnd, IDCANCEL, LoadDlgString(hRes, kTextCancel).c_str());
-    SetBackground(m_bRtl ? m_look.nBackgroundRtl : m_look.nBackground);
     Place();
     return TRUE;
 }

@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
+#include "ui/StaticTrans.h"
 
 struct SMessageDlgLook {
     UINT nTemplate;
@@ -38,6 +40,9 @@ private:
     SMessageDlgLook m_look;
     std::wstring m_sMessage;
     bool m_bRtl = false;
+    CStaticTrans m_message;
+    CxSkinButton m_btnOk;
+    CxSkinButton m_btnCancel;
 };
 
 class CErrorDlg : public CMessageDlg {

@@ -62,12 +62,16 @@ BOOL CScanProgressDlg::OnInitDialog()
     ::SendMessageW(hBar, PBM_SETSTEP, 1, 0);
     ::SendMessageW(hBar, PBM_SETPOS, 0, 0);
     m_nLastPercent = 0;
+    SetBackground(kBackground);
+    const int labels[] = {IDC_PROGRESS_WAIT, IDC_PROGRESS_PERCENT, IDC_PROGRESS_PAGE_CAPTION, IDC_PROGRESS_PAGE_COUNT};
+    for (int i = 0; i < 4; ++i)
+        m_labels[i].SubclassDlgItem(labels[i], m_hWnd);
+    AttachTextButton(m_btnCancel, m_hWnd, IDCANCEL);
     HINSTANCE hRes = ResourceModule();
     ::SetDlgItemTextW(m_hWnd, IDC_PROGRESS_WAIT, LoadDlgString(hRes, kTextWait).c_str());
     ::SetDlgItemTextW(m_hWnd, IDC_PROGRESS_PAGE_CAPTION, LoadDlgString(hRes, kTextPages).c_str());
     ::SetDlgItemTextW(m_hWnd, IDCANCEL, LoadDlgString(hRes, kTextCancel).c_str());
     ::SetDlgItemTextW(m_hWnd, IDC_PROGRESS_PERCENT, L"0 %");
-    SetBackground(kBackground);
     if (m_hOpened)
         ::SetEvent(m_hOpened);
     int nShow = m_bFeeder ? SW_SHOW : SW_HIDE;
@@ -96,9 +100,8 @@ LRESULT CScanProgressDlg::OnProgress(WPARAM wParam, LPARAM)
     ::SendMessageW(GetDlgItem(IDC_PROGRESS_BAR), PBM_SETPOS, static_cast<WPARAM>(nPercent), 0);
     wchar_t szText[16];
     swprintf(szText, 16, L"%d %%", nPercent);
-    HWND hLabel = GetDlgItem(IDC_PROGRESS_PERCENT);
-    ::SetWindowTextW(hLabel, szText);
-    RedrawUnder(hLabel);
+    // The label repaints the background under its old text itself.
+    ::SetDlgItemTextW(m_hWnd, IDC_PROGRESS_PERCENT, szText);
     return 0;
 }
 

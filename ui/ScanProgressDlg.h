@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "transfer/ScanProgress.h"
+#include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
+#include "ui/StaticTrans.h"
 
 class CScanProgressDlg : public CSkinnedDialog, public IScanProgress {
 public:
@@ -31,6 +33,8 @@ private:
     LRESULT OnCloseDlg(WPARAM wParam, LPARAM lParam);
     void OnBnClickedCancel();
 
+    CStaticTrans m_labels[4];
+    CxSkinButton m_btnCancel;
     int m_nLastPercent = 0;
     int m_bFeeder = 0;
     int m_nPageCount = 1;

@@ -122,6 +122,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (!pfnOld)
         return FALSE;
     Attach(hWnd, pfnOld);
+    PreSubclassWindow();
     return TRUE;
 }
 

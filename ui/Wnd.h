@@ -76,6 +76,8 @@ protected:
     // After the last message of the window (the handle is already forgotten); self-owning
     // windows may delete themselves here.
     virtual void PostNcDestroy() {}
+    // Right after SubclassWindow bound an existing window: controls adjust its styles here.
+    virtual void PreSubclassWindow() {}
 
     // OnWndMsg with the message recorded for Default(), without the default handling (a dialog's
     // first message, which the dialog manager handles by default itself).

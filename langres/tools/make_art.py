@@ -14,70 +14,110 @@ OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "art")
 
 
 class Canvas:
+    """A picture drawn at SS times its size and averaged down when saved, so that round and
+    slanted edges come out smooth. Coordinates are those of the saved picture; put and rect
+    fill whole pixels, the shapes are sampled at the finer grid."""
+
+    SS = 4
+
     def __init__(self, w, h, rgb=(255, 255, 255)):
         self.w, self.h = w, h
-        self.px = [[rgb] * w for _ in range(h)]
+        self.px = [[rgb] * (w * self.SS) for _ in range(h * self.SS)]
+
+    def _fill(self, X, Y, rgb):
+        if 0 <= X < self.w * self.SS and 0 <= Y < self.h * self.SS:
+            self.px[Y][X] = rgb
+
+    def _sample(self, x0, y0, x1, y1, colour_at):
+        """Calls colour_at(x, y) for the centre of every fine sample in the box (picture
+        coordinates); a colour it returns is painted there."""
+        k = self.SS
+        for Y in range(max(0, int(y0 * k)), min(self.h * k, int(math.ceil(y1 * k)))):
+            for X in range(max(0, int(x0 * k)), min(self.w * k, int(math.ceil(x1 * k)))):
+                rgb = colour_at((X + 0.5) / k, (Y + 0.5) / k)
+                if rgb is not None:
+                    self.px[Y][X] = rgb
 
     def put(self, x, y, rgb):
-        if 0 <= x < self.w and 0 <= y < self.h:
-            self.px[y][x] = rgb
+        self.rect(x, y, x + 1, y + 1, rgb)
 
     def vgradient(self, top, bottom):
-        for y in range(self.h):
-            t = y / max(1, self.h - 1)
-            c = tuple(int(a + (b - a) * t) for a, b in zip(top, bottom))
-            self.px[y] = [c] * self.w
+        for Y in range(self.h * self.SS):
+            t = (Y // self.SS) / max(1, self.h - 1)
+            self.px[Y] = [tuple(int(a + (b - a) * t) for a, b in zip(top, bottom))] * (self.w * self.SS)
 
     def rect(self, x0, y0, x1, y1, rgb):
-        for y in range(max(0, y0), min(self.h, y1)):
-            for x in range(max(0, x0), min(self.w, x1)):
-                self.px[y][x] = rgb
+        k = self.SS
+        for Y in range(max(0, y0 * k), min(self.h * k, y1 * k)):
+            for X in range(max(0, x0 * k), min(self.w * k, x1 * k)):
+                self.px[Y][X] = rgb
 
-    def round_rect(self, x0, y0, x1, y1, r, fill, border):
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                cx = min(max(x, x0 + r), x1 - 1 - r)
-                cy = min(max(y, y0 + r), y1 - 1 - r)
-                d = math.hypot(x - cx, y - cy)
-                if d <= r - 1:
-                    self.put(x, y, fill)
-                elif d <= r:
-                    self.put(x, y, border)
-        for x in range(x0 + r, x1 - r):
-            self.put(x, y0, border)
-            self.put(x, y1 - 1, border)
-        for y in range(y0 + r, y1 - r):
-            self.put(x0, y, border)
-            self.put(x1 - 1, y, border)
+    def round_rect(self, x0, y0, x1, y1, r, fill, border, width=1.0):
+        """fill is a colour or a function of the height in the box (0 to 1) giving one."""
+        def colour_at(x, y):
+            cx = min(max(x, x0 + r), x1 - r)
+            cy = min(max(y, y0 + r), y1 - r)
+            d = math.hypot(x - cx, y - cy)
+            if d > r:
+                return None
+            if d > r - width:
+                return border
+            return fill((y - y0) / max(1, y1 - y0)) if callable(fill) else fill
+        self._sample(x0, y0, x1, y1, colour_at)
 
     def disc(self, cx, cy, r, rgb):
-        for y in range(int(cy - r) - 1, int(cy + r) + 2):
-            for x in range(int(cx - r) - 1, int(cx + r) + 2):
-                if math.hypot(x - cx, y - cy) <= r:
-                    self.put(x, y, rgb)
+        self._sample(cx - r, cy - r, cx + r, cy + r,
+                     lambda x, y: rgb if math.hypot(x - cx, y - cy) <= r else None)
 
     def ring(self, cx, cy, r0, r1, rgb):
-        for y in range(int(cy - r1) - 1, int(cy + r1) + 2):
-            for x in range(int(cx - r1) - 1, int(cx + r1) + 2):
-                if r0 <= math.hypot(x - cx, y - cy) <= r1:
-                    self.put(x, y, rgb)
+        self._sample(cx - r1, cy - r1, cx + r1, cy + r1,
+                     lambda x, y: rgb if r0 <= math.hypot(x - cx, y - cy) <= r1 else None)
 
     def line(self, x0, y0, x1, y1, width, rgb):
-        steps = int(max(abs(x1 - x0), abs(y1 - y0)) * 2) + 1
-        for i in range(steps + 1):
-            t = i / steps
-            self.disc(x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, width / 2, rgb)
+        """A stroke with round ends."""
+        dx, dy = x1 - x0, y1 - y0
+        n = dx * dx + dy * dy
+        half = width / 2
+
+        def colour_at(x, y):
+            t = 0 if n == 0 else max(0, min(1, ((x - x0) * dx + (y - y0) * dy) / n))
+            return rgb if math.hypot(x - (x0 + t * dx), y - (y0 + t * dy)) <= half else None
+        self._sample(min(x0, x1) - half, min(y0, y1) - half, max(x0, x1) + half, max(y0, y1) + half, colour_at)
+
+    def polygon(self, points, rgb):
+        xs = [p[0] for p in points]
+        ys = [p[1] for p in points]
+
+        def inside(x, y):
+            hit = False
+            for (ax, ay), (bx, by) in zip(points, points[1:] + points[:1]):
+                if (ay > y) != (by > y) and x < ax + (y - ay) * (bx - ax) / (by - ay):
+                    hit = not hit
+            return rgb if hit else None
+        self._sample(min(xs), min(ys), max(xs), max(ys), inside)
 
     def save_bmp(self, name):
+        k = self.SS
         stride = (self.w * 3 + 3) // 4 * 4
         rows = []
         for y in range(self.h - 1, -1, -1):
-            row = b"".join(struct.pack("BBB", b, g, r) for r, g, b in self.px[y])
-            rows.append(row + b"\0" * (stride - len(row)))
+            block = self.px[y * k:(y + 1) * k]
+            row = bytearray()
+            for x in range(self.w):
+                total = [0, 0, 0]
+                for line in block:
+                    for rgb in line[x * k:(x + 1) * k]:
+                        total[0] += rgb[0]
+                        total[1] += rgb[1]
+                        total[2] += rgb[2]
+                r, g, b = (round(c / (k * k)) for c in total)
+                row += struct.pack("BBB", b, g, r)
+            rows.append(bytes(row) + b"\0" * (stride - len(row)))
         data = b"".join(rows)
         header = struct.pack("<IiiHHIIiiII", 40, self.w, self.h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
         with open(os.path.join(OUT, name), "wb") as f:
             f.write(struct.pack("<2sIHHI", b"BM", 14 + 40 + len(data), 0, 0, 54) + header + data)
+        print("  " + name)
 
 
 def shade(rgb, k):
@@ -109,13 +149,18 @@ def background(name, w, h, top=(236, 241, 248), bottom=(214, 223, 236)):
 
 
 def text_buttons():
-    # normal, pressed, disabled, hover (ids 10431, 10429, 10430, 10432)
-    for ident, fill, border in ((10431, (232, 238, 247), (120, 140, 170)),
-                                (10429, (190, 205, 228), (70, 95, 135)),
-                                (10430, (226, 226, 226), (175, 175, 175)),
-                                (10432, (245, 249, 255), (90, 130, 190))):
-        c = Canvas(96, 26, (236, 241, 248))
-        c.round_rect(0, 0, 96, 26, 6, fill, border)
+    """The text buttons in their four states (normal 10431, pressed 10429, disabled 10430,
+    hover 10432), 88 x 26: the size of a 58 x 16 dialog-unit button at 96 dpi, so that they
+    are stretched little there and evenly at 144 dpi."""
+    for ident, top, bottom, border in ((10431, (248, 250, 253), (223, 231, 243), (118, 138, 168)),
+                                       (10429, (190, 205, 228), (206, 218, 236), (70, 95, 135)),
+                                       (10430, (234, 234, 234), (226, 226, 226), (180, 180, 180)),
+                                       (10432, (255, 255, 255), (232, 241, 252), (74, 122, 190))):
+        c = Canvas(88, 26, (233, 238, 246))
+
+        def fill(t, top=top, bottom=bottom):
+            return tuple(int(a + (b - a) * t) for a, b in zip(top, bottom))
+        c.round_rect(0, 0, 88, 26, 4, fill, border)
         c.save_bmp("%d.bmp" % ident)
 
 
@@ -159,22 +204,24 @@ def image_buttons():
 
 
 def message_backgrounds():
-    # error, warning with OK, warning with OK and Cancel; right-to-left copies put the sign on the right
+    """The message dialogs' backgrounds (error 10439, warning with OK 10440, warning with OK
+    and Cancel 10438), the size of their 220 x 90 dialog-unit client area at 96 dpi, the sign
+    left of where the message starts; the right-to-left copies (10456, 10457, 10455) carry
+    it on the right."""
+    w, h = 330, 146
     for ltr, rtl, sign in ((10439, 10456, "error"), (10440, 10457, "warning"), (10438, 10455, "warning")):
         for ident, right in ((ltr, False), (rtl, True)):
-            c = Canvas(240, 100)
+            c = Canvas(w, h)
             c.vgradient((250, 251, 253), (228, 233, 241))
-            cx = 205 if right else 35
+            cx, cy = (w - 46 if right else 46), 48
             if sign == "error":
-                c.disc(cx, 40, 20, (200, 40, 40))
-                c.line(cx - 9, 31, cx + 9, 49, 4, (255, 255, 255))
-                c.line(cx + 9, 31, cx - 9, 49, 4, (255, 255, 255))
+                c.disc(cx, cy, 22, (196, 43, 43))
+                c.line(cx - 9, cy - 9, cx + 9, cy + 9, 5, (255, 255, 255))
+                c.line(cx + 9, cy - 9, cx - 9, cy + 9, 5, (255, 255, 255))
             else:
-                for y in range(18, 60):
-                    half = (y - 18) * 0.55
-                    for x in range(int(cx - half), int(cx + half) + 1):
-                        c.put(x, y, (235, 180, 30))
-                glyph(c, "!", cx - 7, 30, 3, (60, 40, 0))
+                c.polygon([(cx, cy - 24), (cx + 26, cy + 21), (cx - 26, cy + 21)], (232, 172, 24))
+                c.line(cx, cy - 9, cx, cy + 6, 5, (64, 44, 0))
+                c.disc(cx, cy + 13, 3, (64, 44, 0))
             c.save_bmp("%d.bmp" % ident)
 
 

@@ -116,14 +116,27 @@ std::string ReadTextFile(const fs::path& path)
     return ss.str();
 }
 
-fs::path ArtifactDir()
+namespace {
+
+fs::path DirFromEnv(const wchar_t* pszVariable, const wchar_t* pszFallback)
 {
     wchar_t sz[MAX_PATH] = L"";
-    fs::path dir = GetEnvironmentVariableW(L"MVL_TEST_ARTIFACTS", sz, MAX_PATH) ? fs::path(sz)
-                                                                               : fs::temp_directory_path() / L"mvl-artifacts";
+    fs::path dir = GetEnvironmentVariableW(pszVariable, sz, MAX_PATH) ? fs::path(sz) : fs::temp_directory_path() / pszFallback;
     std::error_code ec;
     fs::create_directories(dir, ec);
     return dir;
+}
+
+}  // namespace
+
+fs::path ArtifactDir()
+{
+    return DirFromEnv(L"MVL_TEST_ARTIFACTS", L"mvl-artifacts");
+}
+
+fs::path GalleryDir()
+{
+    return DirFromEnv(L"MVL_GALLERY", L"mvl-gallery");
 }
 
 }  // namespace mvltest

@@ -62,5 +62,8 @@ std::string ReadTextFile(const std::filesystem::path& path);
 
 // Where tests keep screenshots and other artifacts worth looking at.
 std::filesystem::path ArtifactDir();
+// The gallery: screenshots by dialog and language, <dialog>-<file code>.png, that the end of the
+// test run shows together in index.html (build/win/gallery).
+std::filesystem::path GalleryDir();
 
 }  // namespace mvltest

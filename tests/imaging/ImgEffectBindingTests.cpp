@@ -90,6 +90,14 @@ TEST_F(ImgEffectBinding, FallsBackToThePlainName)
         EXPECT_EQ(fx.LoadedPath(), dir.Path() + L"ImgEffect.dll");
         CImgEffectBinding noPrefix(dir.Path().c_str(), nullptr);
         EXPECT_TRUE(noPrefix.IsLoaded());
+        // Without a full folder nothing is looked up, even where the current directory has it.
+        wchar_t szCwd[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, szCwd);
+        SetCurrentDirectoryW(dir.Path().c_str());
+        CImgEffectBinding none(nullptr, L"abc"), relative(L".", L"abc");
+        SetCurrentDirectoryW(szCwd);
+        EXPECT_FALSE(none.IsLoaded());
+        EXPECT_FALSE(relative.IsLoaded());
     }  // released here, so the folder can be removed
 }
 

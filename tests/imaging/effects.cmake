@@ -16,7 +16,7 @@ if(WIN32)
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/ImgEffectBindingTests.cpp
       ${CMAKE_SOURCE_DIR}/imaging/ImgEffectBinding.cpp
-    LIBS mvl_imaging_pipeline mvl_trace
+    LIBS mvl_imaging_pipeline mvl_trace mvl_library_load
   )
   add_dependencies(imgeffect_binding_tests mvlImgEffect stubImgEffect)
 endif()

@@ -96,6 +96,36 @@ TEST_F(Language, DutchIsReachedOnlyThroughTheLocale)
     EXPECT_EQ(L"Dutch", std::wstring(LanguageName(14)));
 }
 
+// Each of the 27 languages reaches an installed library of its own: through the registry value
+// where it can be named, and through a system locale of its own for all of them (the four
+// without a library of their own, Dutch through 0x0413 among them, reach English).
+TEST_F(Language, EveryLanguageSelectsItsLibrary)
+{
+    const LCID kLocales[kLanguageCount] = {0x0804, 0x0409, 0x0411, 0x0419, 0x0416, 0x080A, 0x040C, 0x0415, 0x0407,
+                                           0x0410, 0x0401, 0x041F, 0x0406, 0x040B, 0x0413, 0x0405, 0x0414, 0x041D,
+                                           0x041B, 0x040E, 0x0404, 0x040D, 0x0412, 0x0418, 0x0402, 0x041E, 0x0408};
+    CScopedRegKey key(HKEY_LOCAL_MACHINE, m_sKey);
+    std::wstring sEnglishCancel;
+    {
+        CLangResource english(ResourceLibraryPath(L"enus"));
+        sEnglishCancel = LoadLangString(1092);
+    }
+    for (int n = 0; n < kLanguageCount; ++n) {
+        const std::wstring sCode = LanguageCodeAt(n);
+        const bool bNamed = LanguageIndexFromName(LanguageName(n)) >= 0;
+        ASSERT_TRUE(key.SetString(L"Language", LanguageName(n)));
+        EXPECT_EQ(bNamed ? sCode : L"enus", Select(0x0409)) << n;
+        ASSERT_TRUE(key.SetString(L"Language", L"none"));
+        EXPECT_EQ(sCode, Select(kLocales[n])) << n;
+        EXPECT_EQ(n, g_LangugueID);
+        CLangResource lib(ResourceLibraryPath(sCode));
+        ASSERT_TRUE(lib.Loaded()) << n;
+        EXPECT_EQ(sCode == L"enus", LoadLangString(1092) == sEnglishCancel) << n;
+    }
+    EXPECT_EQ(L"Dutch", std::wstring(LanguageName(14)));
+    EXPECT_EQ(L"enus", Select(0x0413));
+}
+
 TEST_F(Language, ArabicIsRightToLeftWithItsLetters)
 {
     CScopedRegKey key(HKEY_LOCAL_MACHINE, m_sKey);
@@ -155,14 +185,24 @@ TEST_F(Language, StringsComeFromTheLoadedLibrary)
         {
             CLangResource french(ResourceLibraryPath(L"fr"));
             ASSERT_TRUE(french.Loaded());
-            EXPECT_EQ(L"Largeur : ", LoadLangString(1010));
+            EXPECT_EQ(L"Largeur ", LoadLangString(1010));
             EXPECT_EQ(L"Millim\u00e8tres", LoadLangString(1003));
         }
-        EXPECT_EQ(L"Width: ", LoadLangString(1010));  // back to English when French goes
+        EXPECT_EQ(L"Width", LoadLangString(1010));  // back to English when French goes
     }
     EXPECT_EQ(L"Load String Error!", LoadLangString(1090));
     CLangResource missing(ResourceLibraryPath(L"xx"));
     EXPECT_FALSE(missing.Loaded());
+    {
+        // A name without its folder is never looked up, even where the current directory has it.
+        wchar_t szCwd[MAX_PATH] = L"";
+        GetCurrentDirectoryW(MAX_PATH, szCwd);
+        SetCurrentDirectoryW(FolderOfThisProgram().c_str());
+        CLangResource bare(L"mvltwrcenus.dll"), relative(L".\\mvltwrcenus.dll");
+        SetCurrentDirectoryW(szCwd);
+        EXPECT_FALSE(bare.Loaded());
+        EXPECT_FALSE(relative.Loaded());
+    }
     CLangResource arabic(ResourceLibraryPath(L"ar"));
     ASSERT_TRUE(arabic.Loaded());
     EXPECT_EQ(L"\u0645\u0648\u0627\u0641\u0642", LoadLangString(1090));

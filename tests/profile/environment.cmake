@@ -14,8 +14,8 @@ mvl_test(profile_env_tests SOURCES
   ${CMAKE_SOURCE_DIR}/profile/Language.cpp
   ${CMAKE_SOURCE_DIR}/profile/Resources.cpp
   ${CMAKE_SOURCE_DIR}/profile/FileUtils.cpp
-  LIBS mvl_trace mvl_env_rules shell32 advapi32 user32 gdi32
+  LIBS mvl_trace mvl_lang_state mvl_env_rules mvl_library_load shell32 advapi32 user32 gdi32
 )
-if(TARGET mvltwrcenus)
-  add_dependencies(profile_env_tests mvltwrcenus)
+if(TARGET mvl_languages)
+  add_dependencies(profile_env_tests mvl_languages)
 endif()

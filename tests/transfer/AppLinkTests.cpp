@@ -1,6 +1,7 @@
 // Notifications through the source manager, and the host program recognised by its name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -126,10 +127,6 @@ void PumpMessages()
 
 TEST_F(AppLink, TheLoadedTwain2ManagerIsUsed)
 {
-    HMODULE hLoaded = reinterpret_cast<HMODULE>(1);
-    DSMENTRYPROC pfn = FindDsmEntry(&hLoaded);
-    EXPECT_EQ(nullptr, hLoaded);  // found in the loaded manager, nothing loaded for it
-    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(CFakeDsm::Get().Module(), "DSM_Entry")), reinterpret_cast<void*>(pfn));
     NotifyXferReady(m_ds, m_app);
     NotifyMergeScanErrorEnd(m_ds, m_app);
     EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_XFERREADY));
@@ -173,6 +170,42 @@ TEST_F(AppLink, WorkerThreadNotificationsArriveOnTheApplicationThread)
     PumpMessages();
     EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_XFERREADY));
     EXPECT_EQ(GetCurrentThreadId(), CFakeDsm::Get().LastThread());
+}
+
+namespace {
+
+std::vector<TW_UINT16> g_heldFor;
+bool HoldCloseRequests(TW_UINT16 wMsg)
+{
+    return std::find(g_heldFor.begin(), g_heldFor.end(), wMsg) != g_heldFor.end();
+}
+
+}  // namespace
+
+TEST_F(AppLink, HeldNotificationsGoOnceEachInOrderWhenReleased)
+{
+    g_heldFor = {MSG_CLOSEDSREQ, MSG_XFERREADY};
+    SetNotificationHold(&HoldCloseRequests);
+    NotifyXferReady(m_ds, m_app);
+    EXPECT_TRUE(NotifyCloseDsRequest(m_ds, m_app, true));
+    NotifyXferReady(m_ds, m_app);
+    SendHeldNotifications();  // still held
+    EXPECT_EQ(0, CFakeDsm::Get().Calls(MSG_XFERREADY));
+    g_heldFor = {MSG_CLOSEDSREQ};
+    SendHeldNotifications();
+    EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_XFERREADY));
+    EXPECT_EQ(0, CFakeDsm::Get().Calls(MSG_CLOSEDSREQ));
+    g_heldFor.clear();
+    SendHeldNotifications();
+    EXPECT_EQ(1, CFakeDsm::Get().Calls(MSG_CLOSEDSREQ));
+    // A disable drops what still waits.
+    g_heldFor = {MSG_CLOSEDSOK};
+    NotifyMergeScanErrorEnd(m_ds, m_app);
+    DropHeldNotifications();
+    g_heldFor.clear();
+    SendHeldNotifications();
+    EXPECT_EQ(0, CFakeDsm::Get().Calls(MSG_CLOSEDSOK));
+    SetNotificationHold(nullptr);
 }
 
 TEST(AppHost, FlagsFollowTheExecutableName)

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "AcquisitionFixture.h"
+#include "tests/twainscan/WicDecode.h"
 
 using namespace xfertest;
 namespace fs = std::filesystem;
@@ -138,6 +139,49 @@ TEST(XferFile, BmpFileHoldsThePageByteForByte)
                 uint32_t nSrc = nBits == 24 ? x / 3 * 3 + (2 - x % 3) : x;
                 bSame = bytes[nOff + size_t(nHeight - 1 - y) * nStride + x] == rows[y][nSrc];
             }
+        EXPECT_TRUE(bSame);
+        TW_PENDINGXFERS pending{};
+        EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+        EXPECT_EQ(acq.Disable(), TWRC_SUCCESS);
+    }
+}
+
+TEST(XferFile, TiffFileIsWhatTheApplicationAskedForInEachMode)
+{
+    for (int nType : {0, 1, 2}) {
+        SCOPED_TRACE(testing::Message() << "pixel type " << nType);
+        CAcquisition acq;
+        ASSERT_TRUE(StartFlatbed(acq, nType, 75));
+        // Through the capability, or through the set-up itself.
+        const bool bByCapability = nType != 1;
+        if (bByCapability) {
+            ASSERT_TRUE(acq.SetU16(ICAP_IMAGEFILEFORMAT, TWFF_TIFF));
+        }
+        fs::path file = acq.Dir() / L"scan.tif";
+        TW_SETUPFILEXFER setup{};
+        std::strncpy(setup.FileName, file.string().c_str(), sizeof setup.FileName - 1);
+        setup.Format = bByCapability ? TWFF_BMP : TWFF_TIFF;
+        if (bByCapability) {
+            // The set-up reports the format in force; the application hands it back unchanged.
+            TW_SETUPFILEXFER current{};
+            ASSERT_EQ(acq.Src().Control(DAT_SETUPFILEXFER, MSG_GET, &current), TWRC_SUCCESS);
+            setup.Format = current.Format;
+        }
+        ASSERT_EQ(acq.Src().Control(DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+        ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+        std::ifstream in(file, std::ios::binary);
+        char magic[4] = {};
+        in.read(magic, 4);
+        EXPECT_EQ(std::string(magic, 4), std::string("II*\0", 4));
+        in.close();
+        const int nBits = nType == 0 ? 1 : nType == 1 ? 8 : 24;
+        CRaster page = DecodeWithWic(file.wstring(), nBits);
+        auto rows = ExpectedPage(acq.LastDeviceParams());
+        ASSERT_EQ(rows.size(), size_t(page.nHeight));
+        bool bSame = true;
+        for (size_t y = 0; y < rows.size() && bSame; ++y)
+            bSame = rows[y].size() == page.Stride() &&
+                    std::equal(rows[y].begin(), rows[y].end(), page.pixels.begin() + y * page.Stride());
         EXPECT_TRUE(bSame);
         TW_PENDINGXFERS pending{};
         EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);

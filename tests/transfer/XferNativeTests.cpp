@@ -83,6 +83,8 @@ TEST(XferNative, FlatbedPageInEachModeAndResolutionMatchesTheScanner)
                 EXPECT_EQ(Get32(pDib + 24), 11811u);
             }
             GlobalUnlock(hDib);
+            // Not while the application is still inside its transfer.
+            EXPECT_EQ(acq.Calls(MSG_CLOSEDSREQ), 0);
 
             TW_PENDINGXFERS pending{};
             EXPECT_EQ(acq.Src().Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);

@@ -1,6 +1,7 @@
 # The page layouts, the memory-transfer cursor and the feeder wait: portable, natively and under Wine.
 mvl_test(xfer_core_tests PORTABLE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DibLayoutTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MemXferCursorTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/TiffLayoutTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/NextPageWaitTest.cpp
   LIBS mvl_xfer_core)
 
@@ -12,11 +13,18 @@ if(WIN32)
   target_include_directories(mvlxferdsm PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(mvlxferdsm PRIVATE mvl_win_defaults)
 
+  # A library planted where a bare name would find it; it marks its own loading.
+  add_library(mvlplanted SHARED ${CMAKE_CURRENT_LIST_DIR}/PlantedLibrary.cpp)
+  set_target_properties(mvlplanted PROPERTIES PREFIX "" OUTPUT_NAME "mvlplanted")
+  target_include_directories(mvlplanted PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(mvlplanted PRIVATE mvl_win_defaults)
+
   mvl_test(xfer_dll_tests TIMEOUT 900
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/AcquisitionFixture.cpp ${CMAKE_CURRENT_LIST_DIR}/XferNativeTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferMemFileTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferCropTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferBatchTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferRotationTests.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/XferManagerTests.cpp ${CMAKE_SOURCE_DIR}/tests/twainscan/WicDecode.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferFlatMemoryTests.cpp
-    LIBS mvl_sim_core psapi)
-  add_dependencies(xfer_dll_tests mvlxferdsm mvlTWAIN64 mvllld)
+    LIBS mvl_sim_core mvl_twainscan_core ole32 windowscodecs uuid psapi)
+  add_dependencies(xfer_dll_tests mvlxferdsm mvlplanted mvlTWAIN64 mvllld)
 endif()

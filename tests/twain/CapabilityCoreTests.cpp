@@ -305,26 +305,27 @@ TEST_F(CapabilityCore, ScanValuesFollowTheirCapabilities)
     CapBytes b = OneValue(TWTY_FIX32, Fix32Bits(FloatToFix32(300)));
     ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_XRESOLUTION, &b));
     EXPECT_EQ(300, g_nResolution);
-    // Refused, yet taken: the scan controller sees what the application asked for.
+    // Refused and not taken: the scan controller keeps what the application was granted.
     b = OneValue(TWTY_FIX32, Fix32Bits(FloatToFix32(200.75f)));
     EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_XRESOLUTION, &b));
     EXPECT_EQ(TWCC_BADVALUE, m_wCC);
-    EXPECT_EQ(200, g_nResolution);
-    // The Y resolution is checked but leaves the scan resolution alone.
-    EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_YRESOLUTION, &b));
-    EXPECT_EQ(200, g_nResolution);
+    EXPECT_EQ(300, g_nResolution);
     // Through an enumeration no side effect runs.
     CapBytes item;
     Put(item, FloatToFix32(600));
     CapBytes e = Enumeration(TWTY_FIX32, 1, item);
     ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_XRESOLUTION, &e, TWON_ENUMERATION));
-    EXPECT_EQ(200, g_nResolution);
+    EXPECT_EQ(300, g_nResolution);
 
-    for (auto [wPixel, nBits] : {std::pair{TWPT_BW, 1}, {TWPT_GRAY, 8}, {TWPT_RGB, 24}, {TWPT_PALETTE, 24}}) {
+    for (auto [wPixel, nBits] : {std::pair{TWPT_BW, 1}, {TWPT_GRAY, 8}, {TWPT_RGB, 24}}) {
         b = OneValue(TWTY_UINT16, wPixel);
         ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_PIXELTYPE, &b));
         EXPECT_EQ(nBits, g_nColorMode);
     }
+    b = OneValue(TWTY_UINT16, TWPT_PALETTE);
+    EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_PIXELTYPE, &b));
+    EXPECT_EQ(24, g_nColorMode);
+    // The 32-bit bit depth sets the colour mode, and is refused all the same.
     b = OneValue(TWTY_UINT32, 8);
     EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_BITDEPTH, &b));
     EXPECT_EQ(8, g_nColorMode);
@@ -353,4 +354,26 @@ TEST_F(CapabilityCore, ScanValuesFollowTheirCapabilities)
     EXPECT_TRUE(g_bNoScanParamAdj);
     EXPECT_EQ(0, m_table.CurrentU16(CAP_NO_SCAN_PARAM_ADJ_FLAG));
     g_bNoScanParamAdj = false;
+}
+
+TEST_F(CapabilityCore, BitDepthFollowsThePixelTypeAndTheFormatOnlyItsList)
+{
+    for (auto [wPixel, wDepth] : {std::pair<TW_UINT16, TW_UINT16>{TWPT_BW, 1}, {TWPT_GRAY, 8}, {TWPT_RGB, 24}}) {
+        CapBytes b = OneValue(TWTY_UINT16, wPixel);
+        ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_PIXELTYPE, &b));
+        ASSERT_EQ(TWRC_SUCCESS, Send(MSG_GET, ICAP_BITDEPTH));
+        EXPECT_EQ(1u, Get<TW_UINT32>(ReplyBytes(), 2));
+        EXPECT_EQ(wDepth, Get<TW_UINT16>(ReplyBytes(), 14));
+        b = OneValue(TWTY_UINT16, wDepth == 8 ? 24 : 8);
+        EXPECT_EQ(TWRC_FAILURE, Send(MSG_SET, ICAP_BITDEPTH, &b));
+    }
+    // A reset of the pixel type is followed as well.
+    CapBytes b = OneValue(TWTY_UINT16, TWPT_GRAY);
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_SET, ICAP_PIXELTYPE, &b));
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_RESET, ICAP_PIXELTYPE));
+    ASSERT_EQ(TWRC_SUCCESS, Send(MSG_GETCURRENT, ICAP_BITDEPTH));
+    EXPECT_EQ(24u, Get<TW_UINT32>(ReplyBytes(), 2));
+    EXPECT_FALSE(m_table.SetCurrentU16(ICAP_IMAGEFILEFORMAT, 7 /* TWFF_PNG */));
+    EXPECT_TRUE(m_table.SetCurrentU16(ICAP_IMAGEFILEFORMAT, TWFF_TIFF));
+    EXPECT_EQ(TWFF_TIFF, m_table.CurrentU16(ICAP_IMAGEFILEFORMAT));
 }

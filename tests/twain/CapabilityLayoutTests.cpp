@@ -70,7 +70,122 @@ size_t ExpectedSize(TW_UINT16 wConType, TW_UINT16 wType, const Bytes& b)
     }
 }
 
+// A reply an application can walk: the block holds the whole container, and an enumeration's
+// indexes point at items it has.
+testing::AssertionResult WellFormed(TW_UINT16 wConType, TW_UINT16 wType, const Bytes& b)
+{
+    const size_t nNeeded = ExpectedSize(wConType, wType, b);
+    if (nNeeded == 0 || b.size() < nNeeded)
+        return testing::AssertionFailure() << "container " << wConType << " of " << b.size() << " bytes, " << nNeeded
+                                           << " needed";
+    if (wConType == TWON_ENUMERATION) {
+        const TW_UINT32 nItems = At<TW_UINT32>(b, 2);
+        if (nItems == 0 || At<TW_UINT32>(b, 6) >= nItems || At<TW_UINT32>(b, 10) >= nItems)
+            return testing::AssertionFailure() << "indexes " << At<TW_UINT32>(b, 6) << ", " << At<TW_UINT32>(b, 10)
+                                               << " of " << nItems << " items";
+    }
+    return testing::AssertionSuccess();
+}
+
+bool Allows(const SCapRow& row, TW_UINT16 wMsg)
+{
+    const TW_UINT32 dwBit = wMsg == MSG_GET ? 0x01 : wMsg == MSG_SET ? 0x02 : wMsg == MSG_GETCURRENT ? 0x08
+                            : wMsg == MSG_GETDEFAULT ? 0x04 : 0x10;
+    return (row.dwOps & dwBit) != 0;
+}
+
+// Every read of every capability, each reply checked.
+void ExpectEveryReplyWellFormed(CTestSource& ds)
+{
+    for (const SCapRow& row : kRows) {
+        for (TW_UINT16 wMsg : {MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT}) {
+            if (!Allows(row, wMsg))
+                continue;
+            CGlobalBlock reply;
+            TW_UINT16 wConType = 0;
+            ASSERT_EQ(TWRC_SUCCESS, CapCall(ds, wMsg, row.wCap, &reply, &wConType)) << std::hex << row.wCap;
+            EXPECT_TRUE(WellFormed(wConType, row.wType, reply.Read())) << "cap 0x" << std::hex << row.wCap << " msg " << wMsg;
+        }
+    }
+}
+
+Bytes GetReply(CTestSource& ds, TW_UINT16 wCap, TW_UINT16* pConType)
+{
+    CGlobalBlock reply;
+    EXPECT_EQ(TWRC_SUCCESS, CapCall(ds, MSG_GET, wCap, &reply, pConType));
+    return reply.Read();
+}
+
+TW_UINT16 SetItem(CTestSource& ds, const SCapRow& row, const Bytes& item)
+{
+    Bytes one;
+    Put(one, row.wType);
+    one.insert(one.end(), item.begin(), item.end());
+    one.resize(std::max<size_t>(one.size(), 6), 0);
+    return CapSet(ds, row.wCap, TWON_ONEVALUE, one, one.size());
+}
+
+// The values an application finds offered in the MSG_GET reply, each as the item of a ONEVALUE.
+std::vector<Bytes> OfferedItems(CTestSource& ds, const SCapRow& row)
+{
+    TW_UINT16 wConType = 0;
+    const Bytes b = GetReply(ds, row.wCap, &wConType);
+    const size_t nItem = ListItemSize(row.wType);
+    std::vector<Bytes> items;
+    auto take = [&](size_t nAt, size_t nSize) { items.emplace_back(b.begin() + nAt, b.begin() + nAt + nSize); };
+    if (wConType == TWON_ENUMERATION) {
+        for (TW_UINT32 i = 0; i < At<TW_UINT32>(b, 2) && 14 + (i + 1) * nItem <= b.size(); ++i)
+            take(14 + i * nItem, nItem);
+    } else if (wConType == TWON_RANGE) {
+        take(2, 4);  // the minimum and the maximum
+        take(6, 4);
+    } else if (wConType == TWON_ONEVALUE && row.wType == TWTY_BOOL) {
+        items = {Bytes{0, 0, 0, 0}, Bytes{1, 0, 0, 0}};
+    } else if (wConType == TWON_ONEVALUE) {
+        take(2, std::max<size_t>(4, nItem));
+    }
+    return items;
+}
+
 }  // namespace
+
+TEST(CapabilityLayout, RepliesStayWellFormedAfterEverySetAndReset)
+{
+    CTestSource ds;
+    ASSERT_TRUE(ds.Loaded());
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    for (const SCapRow& row : kRows) {
+        if (!Allows(row, MSG_SET))
+            continue;
+        const std::vector<Bytes> items = OfferedItems(ds, row);
+        for (size_t i = 0; i < items.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "set cap 0x" << std::hex << row.wCap << " item " << At<TW_UINT32>(items[i], 0));
+            EXPECT_EQ(TWRC_SUCCESS, SetItem(ds, row, items[i]));
+            ExpectEveryReplyWellFormed(ds);
+            // What was set is what the enumeration points at.
+            TW_UINT16 wConType = 0;
+            const Bytes b = GetReply(ds, row.wCap, &wConType);
+            if (wConType == TWON_ENUMERATION) {
+                EXPECT_EQ(i, At<TW_UINT32>(b, 6));
+            }
+        }
+        if (row.wGetCon == TWON_ENUMERATION && !items.empty()) {
+            // A value the list does not hold is refused, and the list stays walkable.
+            SCOPED_TRACE(testing::Message() << "unoffered value of cap 0x" << std::hex << row.wCap);
+            Bytes unoffered = items.front();
+            unoffered[0] ^= 0x5A;
+            unoffered[1] ^= 0x5A;
+            EXPECT_EQ(TWRC_FAILURE, SetItem(ds, row, unoffered));
+            EXPECT_EQ(TWCC_BADVALUE, ds.Status());
+            ExpectEveryReplyWellFormed(ds);
+        }
+        if (Allows(row, MSG_RESET)) {
+            SCOPED_TRACE(testing::Message() << "reset cap 0x" << std::hex << row.wCap);
+            EXPECT_EQ(TWRC_SUCCESS, CapCall(ds, MSG_RESET, row.wCap));
+            ExpectEveryReplyWellFormed(ds);
+        }
+    }
+}
 
 TEST(CapabilityLayout, EveryReplyHasTheStandardLayout)
 {
@@ -80,8 +195,7 @@ TEST(CapabilityLayout, EveryReplyHasTheStandardLayout)
     for (const SCapRow& row : kRows) {
         for (TW_UINT16 wMsg : {MSG_GET, MSG_GETCURRENT, MSG_GETDEFAULT, MSG_RESET, MSG_QUERYSUPPORT}) {
             SCOPED_TRACE(testing::Message() << "cap 0x" << std::hex << row.wCap << " msg " << wMsg);
-            TW_UINT32 dwBit = wMsg == MSG_GET ? 0x01 : wMsg == MSG_GETCURRENT ? 0x08 : wMsg == MSG_GETDEFAULT ? 0x04 : 0x10;
-            bool bAllowed = wMsg == MSG_QUERYSUPPORT || (row.dwOps & dwBit);
+            bool bAllowed = wMsg == MSG_QUERYSUPPORT || Allows(row, wMsg);
             CGlobalBlock reply;
             TW_UINT16 wConType = 0;
             TW_UINT16 twRc = CapCall(ds, wMsg, row.wCap, &reply, &wConType);
@@ -105,13 +219,7 @@ TEST(CapabilityLayout, EveryReplyHasTheStandardLayout)
             Bytes b = reply.Read();
             EXPECT_EQ(wExpectedType, At<TW_UINT16>(b, 0));
             // The block may be rounded up, never short.
-            EXPECT_GE(b.size(), ExpectedSize(wConType, wExpectedType, b));
-            if (wConType == TWON_ENUMERATION) {
-                TW_UINT32 nItems = At<TW_UINT32>(b, 2);
-                EXPECT_GT(nItems, 0u);
-                EXPECT_LT(At<TW_UINT32>(b, 6), nItems);   // CurrentIndex of an untouched source
-                EXPECT_LT(At<TW_UINT32>(b, 10), nItems);  // DefaultIndex
-            }
+            EXPECT_TRUE(WellFormed(wConType, wExpectedType, b));
             if (wMsg == MSG_QUERYSUPPORT) {
                 EXPECT_EQ(row.dwOps, At<TW_UINT32>(b, 2));
             }

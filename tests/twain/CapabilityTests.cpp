@@ -88,7 +88,7 @@ TEST(Capabilities, ResolutionListsFollowTheProductFlag)
     EXPECT_EQ(TWCC_BADVALUE, ds.Status());
 }
 
-TEST(Capabilities, UnofferedResolutionFailsYetIsStored)
+TEST(Capabilities, UnofferedResolutionIsRefusedAndNotStored)
 {
     CTestSource ds;
     ASSERT_TRUE(ds.Loaded());
@@ -97,13 +97,14 @@ TEST(Capabilities, UnofferedResolutionFailsYetIsStored)
     EXPECT_EQ(TWCC_SUCCESS, ds.Status());
     EXPECT_EQ(2u, GetEnum4(ds, ICAP_XRESOLUTION).nCurrent);
 
+    // A value outside the list would have no position in the enumeration: it is not taken.
     EXPECT_EQ(TWRC_FAILURE, CapSetOne(ds, ICAP_XRESOLUTION, TWTY_FIX32, Fix32Item(200)));
     EXPECT_EQ(TWCC_BADVALUE, ds.Status());
-    EXPECT_EQ(Fix32Item(200), CapItem(ds, MSG_GETCURRENT, ICAP_XRESOLUTION));
-    // Not in the list: its position is the count.
-    EXPECT_EQ(5u, GetEnum4(ds, ICAP_XRESOLUTION).nCurrent);
-    // The fraction is cut before the check: 300.5 dpi counts as 300.
-    EXPECT_EQ(TWRC_SUCCESS, CapSetOne(ds, ICAP_XRESOLUTION, TWTY_FIX32, Fix32Item(300.5)));
+    EXPECT_EQ(Fix32Item(300), CapItem(ds, MSG_GETCURRENT, ICAP_XRESOLUTION));
+    EXPECT_EQ(2u, GetEnum4(ds, ICAP_XRESOLUTION).nCurrent);
+    // The fraction is cut: 600.5 dpi is taken as the 600 scanned.
+    EXPECT_EQ(TWRC_SUCCESS, CapSetOne(ds, ICAP_XRESOLUTION, TWTY_FIX32, Fix32Item(600.5)));
+    EXPECT_EQ(Fix32Item(600), CapItem(ds, MSG_GETCURRENT, ICAP_XRESOLUTION));
 }
 
 TEST(Capabilities, WrongItemTypesAreRefused)
@@ -272,13 +273,15 @@ TEST(Capabilities, ScalingsShareOneValueAndValuesSurviveClosing)
     CTestSource ds;
     ASSERT_TRUE(ds.Loaded());
     ASSERT_EQ(TWRC_SUCCESS, ds.Open());
-    ASSERT_EQ(TWRC_SUCCESS, CapSetOne(ds, ICAP_XSCALING, TWTY_FIX32, Fix32Item(50)));
-    EXPECT_EQ(Fix32Item(50), CapItem(ds, MSG_GETCURRENT, ICAP_YSCALING));
+    // Only 100 % is offered: 50 is refused for both.
+    EXPECT_EQ(TWRC_FAILURE, CapSetOne(ds, ICAP_XSCALING, TWTY_FIX32, Fix32Item(50)));
+    EXPECT_EQ(Fix32Item(100), CapItem(ds, MSG_GETCURRENT, ICAP_YSCALING));
+    ASSERT_EQ(TWRC_SUCCESS, CapSetOne(ds, ICAP_UNITS, TWTY_UINT16, TWUN_PIXELS));
     ASSERT_EQ(TWRC_SUCCESS, CapSetOne(ds, ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY));
     ASSERT_EQ(TWRC_SUCCESS, CapSetOne(ds, CAP_XFERCOUNT, TWTY_INT16, 0xFFFF));
     ASSERT_EQ(TWRC_SUCCESS, ds.Close());
     ASSERT_EQ(TWRC_SUCCESS, ds.Open());
-    EXPECT_EQ(Fix32Item(50), CapItem(ds, MSG_GETCURRENT, ICAP_XSCALING));
+    EXPECT_EQ(TW_UINT32{TWUN_PIXELS}, CapItem(ds, MSG_GETCURRENT, ICAP_UNITS));
     EXPECT_EQ(TW_UINT32{TWPT_GRAY}, CapItem(ds, MSG_GETCURRENT, ICAP_PIXELTYPE));
     // A 16-bit value is zero-extended into the Item, also a negative INT16.
     EXPECT_EQ(0xFFFFu, CapItem(ds, MSG_GETCURRENT, CAP_XFERCOUNT));
@@ -309,12 +312,12 @@ TEST(Capabilities, UntrustedContainersChangeNothing)
     str.resize(2 + 34, 'Z');
     EXPECT_EQ(TWRC_FAILURE, CapSet(ds, ICAP_HALFTONES, TWON_ONEVALUE, str, str.size()));
     EXPECT_EQ(TWCC_BADVALUE, ds.Status());
-    str[2 + 7] = 0;
+    std::memcpy(str.data() + 2, "ORDERED", 8);
     EXPECT_EQ(TWRC_SUCCESS, CapSet(ds, ICAP_HALFTONES, TWON_ONEVALUE, str, str.size()));
     CGlobalBlock reply;
     ASSERT_EQ(TWRC_SUCCESS, CapCall(ds, MSG_GETCURRENT, ICAP_HALFTONES, &reply));
     Bytes b = reply.Read();
-    EXPECT_EQ("ZZZZZZZ", std::string(reinterpret_cast<const char*>(b.data() + 2)));
+    EXPECT_EQ("ORDERED", std::string(reinterpret_cast<const char*>(b.data() + 2)));
     // The bytes after the terminator are not kept.
     EXPECT_EQ(Bytes(34 - 7, 0), Bytes(b.begin() + 2 + 7, b.begin() + 2 + 34));
     // Not a global memory handle at all: a plain address.

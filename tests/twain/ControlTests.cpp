@@ -21,7 +21,7 @@ TW_SETUPFILEXFER FileSetup(const std::string& sName)
 {
     TW_SETUPFILEXFER setup{};
     std::strncpy(setup.FileName, sName.c_str(), sizeof setup.FileName - 1);
-    setup.Format = 4;  // asked for TIFF: ignored
+    setup.Format = TWFF_BMP;
     return setup;
 }
 
@@ -199,7 +199,7 @@ TEST(Control, SetupFileXferNameWithoutTerminatorIsCut)
     ASSERT_EQ(TWRC_SUCCESS, ds.Open());
     TW_SETUPFILEXFER setup{};
     std::memset(setup.FileName, 'a', sizeof setup.FileName);
-    setup.Format = 0x6262;
+    setup.Format = TWFF_BMP;
     // Such a name cannot be created; what matters is that nothing past the field is read.
     ds.Control(DAT_SETUPFILEXFER, MSG_SET, &setup);
     TW_SETUPFILEXFER got;
@@ -277,4 +277,79 @@ TEST(Control, OfficeHostWithoutTheKeyStillAnswers)
     ASSERT_TRUE(ds.Loaded());
     RegDeleteTreeW(HKEY_CURRENT_USER, kOfficeScanKey);
     EXPECT_EQ(0u, RunAsHost(L"OUTLOOK.EXE", ds.DsPath()));
+}
+
+TEST(Control, SetupFileXferAndTheCapabilityShareTheFormat)
+{
+    CTestSource ds;
+    ASSERT_TRUE(ds.Loaded());
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    CTempDir dir;
+    const std::string sTiff = dir.Path().string() + "\\page.tif";
+    TW_SETUPFILEXFER setup = FileSetup(sTiff);
+    setup.Format = TWFF_TIFF;
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_SETUPFILEXFER, MSG_SET, &setup));
+    auto format = [&ds] {
+        TW_SETUPFILEXFER got{};
+        EXPECT_EQ(TWRC_SUCCESS, ds.Control(DAT_SETUPFILEXFER, MSG_GETCURRENT, &got));
+        TW_CAPABILITY cap{ICAP_IMAGEFILEFORMAT, TWON_DONTCARE16, nullptr};
+        EXPECT_EQ(TWRC_SUCCESS, ds.Control(DAT_CAPABILITY, MSG_GETCURRENT, &cap));
+        auto* pOne = static_cast<TW_ONEVALUE*>(GlobalLock(cap.hContainer));
+        EXPECT_EQ(got.Format, pOne ? pOne->Item : 0xFFFFu);
+        GlobalUnlock(cap.hContainer);
+        GlobalFree(cap.hContainer);
+        return got.Format;
+    };
+    EXPECT_EQ(TWFF_TIFF, format());
+    // A format the source cannot write is refused before the name or the file change.
+    TW_SETUPFILEXFER jpeg = FileSetup(dir.Path().string() + "\\page.jpg");
+    jpeg.Format = 4;  // TWFF_JFIF
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_SETUPFILEXFER, MSG_SET, &jpeg));
+    EXPECT_EQ(TWCC_BADVALUE, ds.Status());
+    EXPECT_FALSE(fs::exists(dir.Path() / "page.jpg"));
+    EXPECT_EQ(TWFF_TIFF, format());
+    TW_SETUPFILEXFER got{};
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_SETUPFILEXFER, MSG_GETDEFAULT, &got));
+    EXPECT_EQ(sTiff, FileName(got));
+    // The capability's reset is the file transfer's format too.
+    TW_CAPABILITY cap{ICAP_IMAGEFILEFORMAT, TWON_DONTCARE16, nullptr};
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_CAPABILITY, MSG_RESET, &cap));
+    GlobalFree(cap.hContainer);
+    EXPECT_EQ(TWFF_BMP, format());
+}
+
+namespace {
+
+TW_UINT16 TW_CALLINGSTYLE NoEntry(TW_IDENTITY*, TW_IDENTITY*, TW_UINT32, TW_UINT16, TW_UINT16, TW_MEMREF)
+{
+    return TWRC_SUCCESS;
+}
+
+}  // namespace
+
+// What a session does with the entry points is seen in the transfers (tests/transfer); here,
+// which records are taken, and when.
+TEST(Control, EntryPointsAreTakenBeforeOpenOnly)
+{
+    CTestSource ds;
+    ASSERT_TRUE(ds.Loaded());
+    int nStray = 0;
+    const TW_ENTRYPOINT kBad[] = {{sizeof(TW_ENTRYPOINT) - 1, &NoEntry, nullptr, nullptr, nullptr, nullptr},
+                                  {sizeof(TW_ENTRYPOINT), nullptr, nullptr, nullptr, nullptr, nullptr},
+                                  {sizeof(TW_ENTRYPOINT), reinterpret_cast<DSMENTRYPROC>(&nStray), nullptr, nullptr,
+                                   nullptr, nullptr}};
+    for (TW_ENTRYPOINT ep : kBad) {
+        EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+        EXPECT_EQ(TWCC_BADVALUE, ds.Status());
+    }
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, nullptr));
+    TW_ENTRYPOINT ep{sizeof(TW_ENTRYPOINT), &NoEntry, nullptr, nullptr, nullptr, nullptr};
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_GET, &ep));
+    EXPECT_EQ(TWCC_BADPROTOCOL, ds.Status());
+    ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+    ASSERT_EQ(TWRC_SUCCESS, ds.Open());
+    // An open session keeps the manager it has.
+    EXPECT_EQ(TWRC_FAILURE, ds.Control(DAT_ENTRYPOINT, MSG_SET, &ep));
+    EXPECT_EQ(TWCC_SEQERROR, ds.Status());
+    ds.Close();
 }

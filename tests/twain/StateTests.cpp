@@ -68,14 +68,30 @@ TEST(States, IdentityBeforeOpenComesFromTheProfile)
     EXPECT_EQ(TWLG_ENGLISH, id.Version.Language);
     EXPECT_EQ(TWCY_USA, id.Version.Country);
     EXPECT_EQ(" 1.030", Str32(id.Version.Info));
-    EXPECT_EQ(1, id.ProtocolMajor);
-    EXPECT_EQ(8, id.ProtocolMinor);
-    EXPECT_EQ(3u, id.SupportedGroups);
+    // A TWAIN 2 source, so that TWAIN 2 applications register their callback with it.
+    EXPECT_EQ(2, id.ProtocolMajor);
+    EXPECT_EQ(1, id.ProtocolMinor);
+    EXPECT_EQ(DG_CONTROL | DG_IMAGE | DF_DS2, id.SupportedGroups);
     EXPECT_EQ("Morvel Imaging", Str32(id.Manufacturer));
     EXPECT_EQ("TWAIN", Str32(id.ProductFamily));
     EXPECT_EQ("MV4200 Series TWAIN", Str32(id.ProductName));
     // Unused bytes of the string fields are zero, not left as they were.
     EXPECT_EQ(0, id.ProductName[sizeof id.ProductName - 1]);
+
+    // The profile restores the 1.8 identity exactly: only the protocol and the groups differ.
+    SSourceOptions options;
+    options.sProfile = DefaultProfile() + "Twain18Identity=TRUE\r\n";
+    CTestSource old(options);
+    ASSERT_TRUE(old.Loaded());
+    TW_IDENTITY id18{};
+    ASSERT_EQ(TWRC_SUCCESS, old.Control(DAT_IDENTITY, MSG_GET, &id18));
+    EXPECT_EQ(1, id18.ProtocolMajor);
+    EXPECT_EQ(8, id18.ProtocolMinor);
+    EXPECT_EQ(3u, id18.SupportedGroups);
+    id18.ProtocolMajor = id.ProtocolMajor;
+    id18.ProtocolMinor = id.ProtocolMinor;
+    id18.SupportedGroups = id.SupportedGroups;
+    EXPECT_EQ(0, std::memcmp(&id, &id18, sizeof id));
 }
 
 TEST(States, OpenCloseCyclesReturnToStateThree)
@@ -104,7 +120,7 @@ TEST(States, OpenRecordsTheCompletedIdentity)
     ASSERT_EQ(TWRC_SUCCESS, ds.Control(DAT_IDENTITY, MSG_GET, &id));
     EXPECT_EQ(77u, id.Id);
     EXPECT_TRUE(ds.Trace().Contains("CDsAssistor::ConnectApp: AP -- ProductName:mvl test app, ProtocolMajor:2,ProtocolMinor:2"));
-    EXPECT_TRUE(ds.Trace().Contains("CDsAssistor::ConnectApp: DS -- ProductName:MV4200 Series TWAIN, ProtocolMajor:1,ProtocolMinor:8"));
+    EXPECT_TRUE(ds.Trace().Contains("CDsAssistor::ConnectApp: DS -- ProductName:MV4200 Series TWAIN, ProtocolMajor:2,ProtocolMinor:1"));
     EXPECT_TRUE(ds.Trace().Contains("CDsAssistor::GetDsIdInfo: ProductName: MV4200 Series TWAIN"));
     EXPECT_EQ(TWRC_FAILURE, ds.Open());
     EXPECT_EQ(TWCC_SEQERROR, ds.Status());

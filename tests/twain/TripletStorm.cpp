@@ -142,8 +142,8 @@ void CStorm::Step()
     TW_UINT16 twRc = wDat == DAT_CAPABILITY ? CapabilityStep(pOrigin, wMsg) : OtherStep(pOrigin, wDat, wMsg);
     ++m_nSteps;
     ++m_nByRc[twRc];
-    bool bHasHandler = wDat != DAT_NULL && wDat != DAT_EVENT && wDat != DAT_CIECOLOR && wDat != DAT_ENTRYPOINT &&
-                       wDat != DAT_CALLBACK && wDat != 0x7777;
+    bool bHasHandler = wDat != DAT_NULL && wDat != DAT_EVENT && wDat != DAT_CIECOLOR && wDat != DAT_CALLBACK &&
+                       wDat != 0x7777;
 
     // MSG_PROCESSEVENT is answered before the handler map, for any DAT.
     if (wMsg == MSG_PROCESSEVENT && !bCallerRefused) {

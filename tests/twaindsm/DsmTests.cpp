@@ -282,6 +282,24 @@ TEST_F(Dsm, WithoutCallbackTheMessageIsHeldAndTheWindowWoken)
     EXPECT_EQ(1, m_fake.CountInLog("msg=0x0601"));
 }
 
+TEST_F(Dsm, WithoutAWindowNothingIsPostedAndTheMessageWaits)
+{
+    // A console program's window (null under Wine): nothing to wake, and no thread message either.
+    HWND hNone = nullptr;
+    ASSERT_EQ(TWRC_SUCCESS, Entry(nullptr, DAT_PARENT, MSG_OPENDSM, &hNone));
+    m_bOpen = true;
+    TW_IDENTITY source{};
+    ASSERT_EQ(TWRC_SUCCESS, OpenSource(m_fake.Name(), &source));
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_EQ(TWRC_SUCCESS, FromSource(&source, MSG_XFERREADY));
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
+    TW_UINT16 wMsg = MSG_NULL;
+    EXPECT_EQ(TWRC_DSEVENT, ProcessEvent(&source, &wMsg));
+    EXPECT_EQ(MSG_XFERREADY, wMsg);
+}
+
 TEST_F(Dsm, OneHeldMessagePerSourceTheLaterWins)
 {
     OpenManager();

@@ -58,6 +58,11 @@ void CRealInstall::SetSim(const std::string& sDevice, const std::string& sFaults
     mvltest::WriteTextFile(m_iniPath, "[Device]\r\n" + sDevice + "\r\n[Faults]\r\n" + sFaults + "\r\n");
 }
 
+void CRealInstall::SetProfileKey(const wchar_t* pszKey, const wchar_t* pszValue) const
+{
+    WritePrivateProfileStringW(L"TWAIN", pszKey, pszValue, m_pSrc->ProfilePath().c_str());
+}
+
 std::vector<std::string> CRealInstall::SimLog() const
 {
     std::vector<std::string> lines;

@@ -36,6 +36,8 @@ public:
     const std::wstring& ModelDir() const { return m_pSrc->ModelDir(); }
     // Rewrites the simulator's settings file beside its library: lines of [Device] and [Faults].
     void SetSim(const std::string& sDevice, const std::string& sFaults = "") const;
+    // Sets a key of section "TWAIN" in the source's product profile.
+    void SetProfileKey(const wchar_t* pszKey, const wchar_t* pszValue) const;
     std::vector<std::string> SimLog() const;
     // Every scan parameter record the device received, in order.
     std::vector<SSimScanParams> DeviceParams() const;

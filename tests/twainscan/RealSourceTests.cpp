@@ -167,3 +167,55 @@ TEST_F(RealToolTest, CapabilitiesProgressTraceAndNegotiationOnly)
     EXPECT_TRUE(Contains(run.sErr + run.sOut, "MSG_ENABLEDS")) << run.sOut;
     EXPECT_TRUE(Contains(run.sErr + run.sOut, "MSG_CLOSEDS")) << run.sOut;
 }
+
+// A console program gives the manager no window. The source declares TWAIN 2, so the tool
+// registers its callback and every page of a three-sheet feeder batch arrives by each mechanism;
+// a file transfer is written by the source itself in the format the tool named.
+TEST_F(RealToolTest, ConsoleProgramWithoutAWindowGetsEveryFeederPageByCallback)
+{
+    m_install.SetSim("FeederSheets=3\r\nPaperInFeeder=1\r\n");
+    struct SCase {
+        const wchar_t* pszXfer;
+        const wchar_t* pszMode;
+        const char* pszExt;
+        int nBits;
+    };
+    const SCase kCases[] = {{L"native", L"Gray", "bmp", 8}, {L"memory", L"Lineart", "bmp", 1},
+                            {L"file", L"Color", "bmp", 24}, {L"file", L"Lineart", "tif", 1}};
+    for (const SCase& c : kCases) {
+        SCOPED_TRACE(testing::Message() << static_cast<char>(c.pszXfer[0]) << " " << c.pszExt);
+        m_install.ClearSimLog();
+        const std::string sPrefix = std::string("c") + static_cast<char>(c.pszXfer[0]) + c.pszExt;
+        SToolRun run = Scan({L"--no-window", L"-v", L"--source", L"ADF", L"--mode", c.pszMode, L"--resolution", L"75",
+                             L"--xfer", c.pszXfer, L"--batch=" + File((sPrefix + "%d." + c.pszExt).c_str())});
+        ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+        EXPECT_TRUE(Contains(run.sErr, "DAT_CALLBACK2 MSG_REGISTER_CALLBACK -> TWRC_SUCCESS")) << run.sErr;
+        EXPECT_FALSE(Contains(run.sErr, "TWRC_DSEVENT")) << run.sErr;
+        const SSimScanParams params = LastParams();
+        for (int nSheet = 1; nSheet <= 3; ++nSheet) {
+            const std::string sName = sPrefix + std::to_string(nSheet) + "." + c.pszExt;
+            CRaster page = std::string(c.pszExt) == "tif" ? DecodeWithWic(File(sName.c_str()), c.nBits)
+                                                         : ReadBmp(File(sName.c_str()));
+            EXPECT_EQ(c.nBits, page.nBitsPerPixel);
+            EXPECT_TRUE(IsSimPage(page, params, nSheet)) << sName;
+        }
+        EXPECT_FALSE(Exists((sPrefix + "4." + c.pszExt).c_str()));
+    }
+}
+
+// The profile's 1.8 identity: the tool registers no callback and, with its window, gets the
+// pages through MSG_PROCESSEVENT.
+TEST_F(RealToolTest, Twain18SourceReachesTheToolThroughItsWindow)
+{
+    m_install.SetProfileKey(L"Twain18Identity", L"TRUE");
+    SToolRun list = RunTool({L"-L"});
+    EXPECT_TRUE(Contains(list.sOut, "\"" + m_install.Name() + "\" by Morvel Imaging, version 1.30 ( 1.030), TWAIN 1.8"))
+        << list.sOut;
+    m_install.SetSim("FeederSheets=3\r\nPaperInFeeder=1\r\n");
+    SToolRun run = Scan({L"-v", L"--source", L"ADF", L"--mode", L"Gray", L"--resolution", L"75", L"--batch=" + File("o%d.bmp")});
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    EXPECT_FALSE(Contains(run.sErr, "MSG_REGISTER_CALLBACK")) << run.sErr;
+    EXPECT_TRUE(Contains(run.sErr, "DAT_EVENT MSG_PROCESSEVENT -> TWRC_DSEVENT")) << run.sErr;
+    for (int nSheet = 1; nSheet <= 3; ++nSheet)
+        EXPECT_TRUE(IsSimPage(ReadBmp(File(("o" + std::to_string(nSheet) + ".bmp").c_str())), LastParams(), nSheet));
+}

@@ -37,19 +37,27 @@ TEST_F(ToolTest, ThreeMechanismsGiveThePagesPixels)
 }
 
 // The source speaks from its own window or from inside MSG_ENABLEDS; the tool hears it through
-// the callback or, without one, through the manager's held message and MSG_PROCESSEVENT.
+// the callback, which it registers only with a TWAIN 2 source, or else through the manager's held
+// message and MSG_PROCESSEVENT.
 TEST_F(ToolTest, EveryNotificationPathBringsThePage)
 {
     CFakePage expected = GenerateFakePage(200, 150, 2, 1, 50, 50);
+    struct SPath {
+        const wchar_t* pszDs2;
+        bool bNoCallback;
+    };
     for (const wchar_t* pszNotify : {L"posted", L"inline"}) {
         m_fake.Set(L"Notify", pszNotify);
-        for (bool bCallback : {true, false}) {
-            std::vector<std::wstring> args{L"--resolution", L"50", L"-o", File("n.bmp"), L"--timeout", L"20"};
-            if (!bCallback)
+        for (SPath path : {SPath{L"1", false}, SPath{L"1", true}, SPath{L"0", false}}) {
+            m_fake.Set(L"DS2", path.pszDs2);
+            std::vector<std::wstring> args{L"-v", L"--resolution", L"50", L"-o", File("n.bmp"), L"--timeout", L"20"};
+            if (path.bNoCallback)
                 args.push_back(L"--no-callback");
             SToolRun run = Scan(args);
             ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
             EXPECT_TRUE(expected.rows == ReadBmp(File("n.bmp")).pixels);
+            const bool bRegisters = path.pszDs2[0] == L'1' && !path.bNoCallback;
+            EXPECT_EQ(bRegisters, Contains(run.sErr, "MSG_REGISTER_CALLBACK")) << run.sErr;
         }
     }
 }

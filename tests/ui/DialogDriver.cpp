@@ -3,8 +3,11 @@
 #include <wincodec.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
+
+#include "harness/TestEnv.h"
 
 namespace mvltest {
 
@@ -123,6 +126,43 @@ std::wstring CtrlText(HWND hDlg, int nCtrlId)
     return szText;
 }
 
+void TypeText(HWND hCtrl, const std::wstring& sText)
+{
+    for (wchar_t ch : sText)
+        ::PostMessageW(hCtrl, WM_CHAR, ch, 1);
+}
+
+void ClickCtrl(HWND hCtrl)
+{
+    RECT rc{};
+    ::GetClientRect(hCtrl, &rc);
+    LPARAM lPos = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    ::PostMessageW(hCtrl, WM_LBUTTONDOWN, MK_LBUTTON, lPos);
+    ::PostMessageW(hCtrl, WM_LBUTTONUP, 0, lPos);
+}
+
+void FocusCtrl(HWND hDlg, HWND hCtrl)
+{
+    ::PostMessageW(hDlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hCtrl), TRUE);
+}
+
+HWND FocusOfThreadOf(HWND hWnd)
+{
+    GUITHREADINFO info{sizeof info};
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+bool WaitUntil(const std::function<bool()>& pred, DWORD dwMillis)
+{
+    auto tEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMillis);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() >= tEnd)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
 bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
 {
     RECT rc{};
@@ -154,6 +194,11 @@ bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
     ::DeleteDC(hMem);
     ::ReleaseDC(nullptr, hScreen);
     return bOk;
+}
+
+bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode)
+{
+    return SaveWindowPng(hWnd, GalleryDir() / (std::wstring(pszDialog, pszDialog + strlen(pszDialog)) + L"-" + pszCode + L".png"));
 }
 
 CLangLibrary::CLangLibrary(const wchar_t* pszCode)

@@ -22,10 +22,28 @@ bool WaitGone(HWND hWnd, DWORD dwMillis);
 void PressKey(HWND hWnd, WPARAM nKey);
 std::wstring CtrlText(HWND hDlg, int nCtrlId);
 
+// Characters typed into the control (as the keyboard's translation posts them); Ctrl+A, Ctrl+C
+// and Ctrl+V are L"\x01", L"\x03" and L"\x16".
+void TypeText(HWND hCtrl, const std::wstring& sText);
+// A left click in the middle of the control.
+void ClickCtrl(HWND hCtrl);
+// Moves the dialog's focus to the control, as Tab would.
+void FocusCtrl(HWND hDlg, HWND hCtrl);
+// The window with the keyboard focus on the thread of hWnd.
+HWND FocusOfThreadOf(HWND hWnd);
+// Waits until pred holds (polling); false after the timeout.
+bool WaitUntil(const std::function<bool()>& pred, DWORD dwMillis);
+
 // The window as it is on screen, as a PNG; false when it could not be taken or written.
 bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path);
 
-// The English, French or Arabic language library from beside the test executable, as data.
+// A language of each script, for the gallery: Latin (English, French), Arabic, Cyrillic, Greek,
+// CJK, Thai and Hebrew.
+inline const wchar_t* const kGalleryCodes[] = {L"enus", L"fr", L"ar", L"ru", L"el", L"zhcn", L"th", L"he"};
+// The window as a gallery picture of the dialog in the language of the file code.
+bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode);
+
+// A language library from beside the test executable, as data.
 class CLangLibrary {
 public:
     explicit CLangLibrary(const wchar_t* pszCode);

@@ -16,7 +16,7 @@ void Append(std::vector<WORD>& data, const T& value)
 
 }  // namespace
 
-CDialogTemplate::CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle)
+CDialogTemplate::CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle, const std::wstring& sFont)
 {
     DLGTEMPLATE t{};
     t.style = dwStyle | DS_SETFONT;
@@ -28,7 +28,7 @@ CDialogTemplate::CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::w
     Word(0);  // standard class
     Text(sTitle);
     Word(8);
-    Text(L"MS Shell Dlg");
+    Text(sFont);
 }
 
 void CDialogTemplate::Text(const std::wstring& s)
@@ -44,8 +44,7 @@ void CDialogTemplate::Align()
         Word(0);
 }
 
-CDialogTemplate& CDialogTemplate::Add(WORD wClassAtom, WORD wId, DWORD dwStyle, short x, short y, short cx, short cy,
-                                      const std::wstring& sText)
+void CDialogTemplate::Item(WORD wId, DWORD dwStyle, short x, short y, short cx, short cy)
 {
     Align();
     DLGITEMTEMPLATE item{};
@@ -56,11 +55,33 @@ CDialogTemplate& CDialogTemplate::Add(WORD wClassAtom, WORD wId, DWORD dwStyle, 
     item.cy = cy;
     item.id = wId;
     Append(m_data, item);
+    ++m_data[m_nCountPos];
+}
+
+CDialogTemplate& CDialogTemplate::Add(WORD wClassAtom, WORD wId, DWORD dwStyle, short x, short y, short cx, short cy,
+                                      const std::wstring& sText)
+{
+    Item(wId, dwStyle, x, y, cx, cy);
     Word(0xFFFF);
     Word(wClassAtom);
     Text(sText);
     Word(0);  // no creation data
-    ++m_data[m_nCountPos];
+    return *this;
+}
+
+CDialogTemplate& CDialogTemplate::Add(const std::wstring& sClass, WORD wId, DWORD dwStyle, short x, short y, short cx,
+                                      short cy, const std::wstring& sText)
+{
+    Item(wId, dwStyle, x, y, cx, cy);
+    Text(sClass);
+    Text(sText);
+    Word(0);
+    return *this;
+}
+
+CDialogTemplate& CDialogTemplate::ExStyle(DWORD dwExStyle)
+{
+    std::memcpy(&m_data[offsetof(DLGTEMPLATE, dwExtendedStyle) / sizeof(WORD)], &dwExStyle, sizeof dwExStyle);
     return *this;
 }
 

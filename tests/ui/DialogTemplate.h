@@ -10,13 +10,19 @@ namespace mvltest {
 
 class CDialogTemplate {
 public:
-    CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle);
+    CDialogTemplate(DWORD dwStyle, short cx, short cy, const std::wstring& sTitle,
+                    const std::wstring& sFont = L"MS Shell Dlg");
     // A control of a predefined class (0x0080 button, 0x0081 edit, 0x0082 static).
     CDialogTemplate& Add(WORD wClassAtom, WORD wId, DWORD dwStyle, short x, short y, short cx, short cy,
                          const std::wstring& sText = L"");
+    // A control of a registered class (a common control).
+    CDialogTemplate& Add(const std::wstring& sClass, WORD wId, DWORD dwStyle, short x, short y, short cx, short cy,
+                         const std::wstring& sText = L"");
+    CDialogTemplate& ExStyle(DWORD dwExStyle);
     const DLGTEMPLATE* Get();
 
 private:
+    void Item(WORD wId, DWORD dwStyle, short x, short y, short cx, short cy);
     void Align();
     void Word(WORD w) { m_data.push_back(w); }
     void Text(const std::wstring& s);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "harness/MessageDialogWatcher.h"
 #include "harness/TestEnv.h"
 #include "ui/DialogDriver.h"
+#include "ui/DialogSkin.h"
 #include "ui/MessageDialogs.h"
 
 using namespace mvltest;
@@ -32,8 +34,10 @@ struct SUserSaw {
 };
 
 // Shows the dialog; the user presses Enter, Space and Escape, right-clicks, then clicks nButton
-// (or closes the window with its close box when nButton is 0).
-INT_PTR ShowAndAnswer(CMessageDlg& dlg, int nButton, SUserSaw& saw, const char* pszShot = nullptr)
+// (or closes the window with its close box when nButton is 0). With a name, the dialog goes
+// into the gallery under it and the file code.
+INT_PTR ShowAndAnswer(CMessageDlg& dlg, int nButton, SUserSaw& saw, const char* pszShot = nullptr,
+                      const wchar_t* pszCode = L"enus")
 {
     return RunWithUser([&] { return dlg.Show(nullptr); },
                        [&] {
@@ -52,7 +56,7 @@ INT_PTR ShowAndAnswer(CMessageDlg& dlg, int nButton, SUserSaw& saw, const char* 
                            ::Sleep(400);
                            saw.bOpenAfterKeys = ::IsWindowVisible(hDlg) != FALSE;
                            if (pszShot)
-                               SaveWindowPng(hDlg, ArtifactDir() / pszShot);
+                               SaveGalleryShot(hDlg, pszShot, pszCode);
                            if (nButton)
                                ::PostMessageW(::GetDlgItem(hDlg, nButton), BM_CLICK, 0, 0);
                            else
@@ -66,7 +70,7 @@ TEST_F(MessageDialogTests, ErrorDialogClosesOnlyThroughOk)
     CErrorDlg dlg(m_english.Module());
     dlg.SetMessage(L"The scanner cover is open. Please close it and try again.");
     SUserSaw saw;
-    EXPECT_EQ(ShowAndAnswer(dlg, IDOK, saw, "error-dialog.png"), 1);
+    EXPECT_EQ(ShowAndAnswer(dlg, IDOK, saw, "error-dialog"), 1);
     EXPECT_TRUE(saw.bOpenAfterKeys);
     EXPECT_EQ(saw.dialog.nMessageCtrl, 10306);
     EXPECT_EQ(saw.dialog.sTitle, L"Error");
@@ -90,7 +94,7 @@ TEST_F(MessageDialogTests, WarningOkShowsItsTitleAndAnswersOne)
     CWarningOK dlg(m_english.Module());
     dlg.SetMessage(L"Merge scanning is not available with the current settings.");
     SUserSaw saw;
-    EXPECT_EQ(ShowAndAnswer(dlg, IDOK, saw, "warning-ok-dialog.png"), 1);
+    EXPECT_EQ(ShowAndAnswer(dlg, IDOK, saw, "warning-ok-dialog"), 1);
     EXPECT_TRUE(saw.bOpenAfterKeys);
     EXPECT_EQ(saw.dialog.nMessageCtrl, 10307);
     EXPECT_EQ(saw.dialog.sTitle, L"Warning");
@@ -104,7 +108,7 @@ TEST_F(MessageDialogTests, WarningDialogAnswersOneForOkAndTwoForCancel)
         CWarningDlg dlg(m_english.Module());
         dlg.SetMessage(L"A file with this name already exists. Do you want to replace it?");
         SUserSaw saw;
-        EXPECT_EQ(ShowAndAnswer(dlg, nButton, saw, nButton == IDOK ? "warning-dialog.png" : nullptr), nButton);
+        EXPECT_EQ(ShowAndAnswer(dlg, nButton, saw, nButton == IDOK ? "warning-dialog" : nullptr), nButton);
         EXPECT_TRUE(saw.bOpenAfterKeys);
         EXPECT_EQ(saw.dialog.nMessageCtrl, 10308);
         EXPECT_EQ(saw.nBackground, 10438u);
@@ -123,18 +127,45 @@ TEST_F(MessageDialogTests, RightToLeftUiUsesTheMirroredBackgrounds)
     struct SCase {
         std::unique_ptr<CMessageDlg> pDlg;
         UINT nBackground;
-        const char* pszShot;
     };
-    SCase cases[] = {{std::make_unique<CErrorDlg>(arabic.Module()), 10456, "error-dialog-ar.png"},
-                     {std::make_unique<CWarningOK>(arabic.Module()), 10457, nullptr},
-                     {std::make_unique<CWarningDlg>(arabic.Module()), 10455, nullptr}};
+    SCase cases[] = {{std::make_unique<CErrorDlg>(arabic.Module()), 10456},
+                     {std::make_unique<CWarningOK>(arabic.Module()), 10457},
+                     {std::make_unique<CWarningDlg>(arabic.Module()), 10455}};
     for (SCase& c : cases) {
         c.pDlg->SetMessage(L"\x0631\x0633\x0627\x0644\x0629");
         c.pDlg->SetRightToLeft(true);
         SUserSaw saw;
-        EXPECT_EQ(ShowAndAnswer(*c.pDlg, IDOK, saw, c.pszShot), 1);
+        EXPECT_EQ(ShowAndAnswer(*c.pDlg, IDOK, saw), 1);
         EXPECT_EQ(saw.nBackground, c.nBackground);
         EXPECT_EQ(saw.dialog.sTitle, c.nBackground == 10456 ? L"\x062E\x0637\x0623" : L"\x062A\x062D\x0630\x064A\x0631");
+    }
+}
+
+// The three dialogs with messages of their own in a language of every script, for the gallery.
+TEST_F(MessageDialogTests, GalleryInEveryScript)
+{
+    CManualMessageDialogs manual;
+    for (const wchar_t* pszCode : kGalleryCodes) {
+        CLangLibrary lang(pszCode);
+        ASSERT_NE(lang.Module(), nullptr);
+        const bool bRtl = std::wstring(pszCode) == L"ar" || std::wstring(pszCode) == L"he";
+        struct SCase {
+            std::unique_ptr<CMessageDlg> pDlg;
+            UINT nMessage;
+            const char* pszShot;
+        };
+        SCase cases[] = {{std::make_unique<CErrorDlg>(lang.Module()), 1154, "error-dialog"},
+                         {std::make_unique<CWarningOK>(lang.Module()), 1184, "warning-ok-dialog"},
+                         {std::make_unique<CWarningDlg>(lang.Module()), 1130, "warning-dialog"}};
+        for (SCase& c : cases) {
+            const std::wstring sMessage = LoadDlgString(lang.Module(), c.nMessage);
+            c.pDlg->SetMessage(sMessage);
+            c.pDlg->SetRightToLeft(bRtl);
+            SUserSaw saw;
+            EXPECT_EQ(ShowAndAnswer(*c.pDlg, IDOK, saw, c.pszShot, pszCode), 1);
+            EXPECT_EQ(saw.dialog.sText, sMessage);
+            EXPECT_EQ(saw.dialog.sTitle, LoadDlgString(lang.Module(), c.nMessage == 1154 ? 1094 : 1093));
+        }
     }
 }
 

@@ -14,6 +14,7 @@
 #include "profile/Trace.h"
 #include "transfer/ScanProgress.h"
 #include "ui/DialogDriver.h"
+#include "ui/DialogSkin.h"
 #include "ui/ManualDuplexDlg.h"
 #include "ui/MergeScanDlg.h"
 #include "ui/ScanDialogIds.h"
@@ -112,7 +113,7 @@ TEST_F(ScanDialogs, ProgressShowsPercentagesAndRedrawsEqualOnesOnce)
                     sLabel = CtrlText(hDlg, IDC_PROGRESS_PERCENT);
                     sWait = CtrlText(hDlg, IDC_PROGRESS_WAIT);
                     bCountVisible = HasVisibleStyle(::GetDlgItem(hDlg, IDC_PROGRESS_PAGE_COUNT));
-                    SaveWindowPng(hDlg, ArtifactDir() / "progress-dialog-40.png");
+                    SaveGalleryShot(hDlg, "progress-dialog-40", L"enus");
                     ::SendMessageW(hDlg, kMsgProgress, 41, 0);
                     nAfterNew = g_nSetPos;
                     ::SendMessageW(hDlg, kMsgProgress, 250, 0);  // off the scale: ignored
@@ -186,8 +187,6 @@ TEST_F(ScanDialogs, ProgressCountsFeederPagesFromOneAfterAReset)
                             counts.push_back(CtrlText(hDlg, IDC_PROGRESS_PAGE_COUNT));
                         sCaption = CtrlText(hDlg, IDC_PROGRESS_PAGE_CAPTION);
                         ::SendMessageW(hDlg, kMsgProgress, 55, 0);
-                        if (i == 1)
-                            SaveWindowPng(hDlg, ArtifactDir() / "progress-dialog-feeder.png");
                         ::PostMessageW(hDlg, kMsgCloseDlg, 0, 0);
                         WaitGone(hDlg, 10000);
                     });
@@ -273,7 +272,6 @@ TEST_F(ScanDialogs, ManualDuplexWaitsForTheDeviceAndHidesCancel)
                                       PressKey(hDlg, VK_ESCAPE);
                                       ::Sleep(300);
                                       bOpenAfterKeys = ::IsWindowVisible(hDlg) != FALSE;
-                                      SaveWindowPng(hDlg, ArtifactDir() / "manual-duplex-dialog.png");
                                       ::PostMessageW(hDlg, kMsgCloseDlg, 0, 0);
                                   });
     EXPECT_EQ(nResult, IDOK);
@@ -298,7 +296,7 @@ TEST_F(ScanDialogs, MergeScanCountsPagesAndKeepsTheCountAfterAnError)
 {
     CDlg_MergeScan dlg(m_lang.Module());
     EXPECT_TRUE(Traced("*** CDlg_MergeScan::CDlg_MergeScan(CWnd* pParent /*=NULL*/)"));
-    auto show = [&](int nButton, std::wstring* pCount, bool bShot = false) {
+    auto show = [&](int nButton, std::wstring* pCount) {
         return RunWithUser([&] { return dlg.DoModal(nullptr); },
                            [&] {
                                HWND hDlg = WaitForDialogWithCtrl(IDC_MERGE_TEXT, 10000);
@@ -308,15 +306,13 @@ TEST_F(ScanDialogs, MergeScanCountsPagesAndKeepsTheCountAfterAnError)
                                PressKey(::GetDlgItem(hDlg, IDOK), VK_RETURN);
                                PressKey(hDlg, VK_ESCAPE);
                                ::Sleep(200);
-                               if (bShot)
-                                   SaveWindowPng(hDlg, ArtifactDir() / "merge-scan-dialog.png");
                                if (::IsWindow(hDlg))
                                    ::PostMessageW(::GetDlgItem(hDlg, nButton), BM_CLICK, 0, 0);
                            });
     };
     std::wstring s1, s2, s3, s4;
     EXPECT_EQ(show(IDOK, &s1), IDOK);
-    EXPECT_EQ(show(IDOK, &s2, true), IDOK);
+    EXPECT_EQ(show(IDOK, &s2), IDOK);
     dlg.MarkError();
     EXPECT_EQ(show(IDOK, &s3), IDOK);
     dlg.ClearErrorMark();
@@ -330,6 +326,52 @@ TEST_F(ScanDialogs, MergeScanCountsPagesAndKeepsTheCountAfterAnError)
     dlg.Reset();
     EXPECT_EQ(dlg.Count(), 0);
     EXPECT_FALSE(dlg.ErrorMarked());
+}
+
+// The progress dialog of a feeder batch, the manual-duplex and the merge-scan dialogs in a
+// language of every script, for the gallery; their texts come from that language.
+TEST_F(ScanDialogs, GalleryInEveryScript)
+{
+    for (const wchar_t* pszCode : kGalleryCodes) {
+        CLangLibrary lang(pszCode);
+        ASSERT_NE(lang.Module(), nullptr);
+        CScanProgressDlg progress(lang.Module());
+        progress.SetMode(true, true);
+        std::wstring sWait;
+        RunWithUser([&] { progress.RunModal(nullptr); return INT_PTR(0); },
+                    [&] {
+                        if (HWND hDlg = WaitOpened(progress)) {
+                            ::SendMessageW(hDlg, kMsgProgress, 60, 0);
+                            sWait = CtrlText(hDlg, IDC_PROGRESS_WAIT);
+                            EXPECT_TRUE(SaveGalleryShot(hDlg, "progress-dialog-feeder", pszCode));
+                            ::PostMessageW(hDlg, kMsgCloseDlg, 0, 0);
+                            WaitGone(hDlg, 10000);
+                        }
+                    });
+        EXPECT_EQ(sWait, LoadDlgString(lang.Module(), 1091));
+        CManualDuplexDlg duplex(lang.Module());
+        std::wstring sTurn;
+        RunWithUser([&] { return duplex.Run(nullptr); },
+                    [&] {
+                        if (HWND hDlg = WaitForDialogWithCtrl(IDC_DUPLEX_TEXT, 10000)) {
+                            sTurn = CtrlText(hDlg, IDC_DUPLEX_TEXT);
+                            EXPECT_TRUE(SaveGalleryShot(hDlg, "manual-duplex-dialog", pszCode));
+                            ::PostMessageW(hDlg, kMsgCloseDlg, 0, 0);
+                        }
+                    });
+        EXPECT_EQ(sTurn, LoadDlgString(lang.Module(), 1176));
+        CDlg_MergeScan merge(lang.Module());
+        std::wstring sFinish;
+        RunWithUser([&] { return merge.DoModal(nullptr); },
+                    [&] {
+                        if (HWND hDlg = WaitForDialogWithCtrl(IDC_MERGE_TEXT, 10000)) {
+                            sFinish = CtrlText(hDlg, IDCANCEL);
+                            EXPECT_TRUE(SaveGalleryShot(hDlg, "merge-scan-dialog", pszCode));
+                            ::PostMessageW(::GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+                        }
+                    });
+        EXPECT_EQ(sFinish, LoadDlgString(lang.Module(), 1300));
+    }
 }
 
 }  // namespace

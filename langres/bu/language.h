@@ -1,0 +1,4 @@
+// Bulgarian: the language of the library; left to right.
+#define MVL_LANGUAGE LANG_BULGARIAN
+#define MVL_SUBLANGUAGE SUBLANG_DEFAULT
+#define MVL_DLG_EXSTYLE 0

@@ -1,0 +1,4 @@
+// Hungarian: the language of the library; left to right.
+#define MVL_LANGUAGE LANG_HUNGARIAN
+#define MVL_SUBLANGUAGE SUBLANG_DEFAULT
+#define MVL_DLG_EXSTYLE 0

@@ -1,0 +1,4 @@
+// Turkish: the language of the library; left to right.
+#define MVL_LANGUAGE LANG_TURKISH
+#define MVL_SUBLANGUAGE SUBLANG_DEFAULT
+#define MVL_DLG_EXSTYLE 0
