@@ -66,6 +66,12 @@ done
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
 
 windir="$prefix/drive_c/windows"
+# Wine draws the windows' caption buttons with its Marlett font, which Debian's package keeps
+# where this Wine does not look: the prefix's font folder has it.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$windir/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$windir/Fonts/"
+fi
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
 rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true
 mkdir -p "$windir/twain_64"
