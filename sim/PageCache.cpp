@@ -108,7 +108,7 @@ std::shared_ptr<CPageRows> CPageCache::Page(const SChartRequest& request)
 void CPageCache::MakeRoom(uint64_t nBytes)
 {
     // A page still being read stays with its reader; the cache only lets go of it.
-    while (!m_entries.empty() && m_nKept + nBytes > m_nBudget) {
+    while (!m_entries.empty() && (m_nKept + nBytes > m_nBudget || m_entries.size() >= kMaxPages)) {
         m_nKept -= m_entries.back().pPage->Bytes();
         m_entries.pop_back();
     }

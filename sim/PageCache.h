@@ -52,7 +52,9 @@ private:
 
 class CPageCache {
 public:
-    // nBudget: bytes of pages kept; pages beyond it are dropped, least recently used first.
+    // nBudget: bytes of pages kept, and at most kMaxPages of them; beyond either, pages are
+    // dropped, least recently used first.
+    static constexpr size_t kMaxPages = 16;
     CPageCache(PageMemoryFactory factory, uint64_t nBudget);
     // The page of the request: kept, newly kept, or (a picture page, a page beyond the budget,
     // no memory) drawn for this reader alone.

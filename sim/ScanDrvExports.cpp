@@ -32,7 +32,7 @@ std::string IniBesideLibrary()
 
 // A kept page lives in a temporary file mapped whole: the system's file cache holds it, not the
 // process's private memory, so a page of any size can be kept and the scan stays as light as
-// a real scanner's.
+// a real scanner's. Only the view is kept: it holds the file, which goes with it.
 class CFilePageMemory : public CPageMemory {
 public:
     explicit CFilePageMemory(uint64_t nBytes)
@@ -41,35 +41,30 @@ public:
         DWORD n = GetTempPathW(MAX_PATH, szDir);
         if (n == 0 || n > MAX_PATH || GetTempFileNameW(szDir, L"mvs", 0, szName) == 0)
             return;
-        m_sName = szName;
-        m_hFile = CreateFileW(szName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (m_hFile == INVALID_HANDLE_VALUE)
+        HANDLE hFile = CreateFileW(szName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE) {
+            DeleteFileW(szName);
             return;
-        m_hMapping = CreateFileMappingW(m_hFile, nullptr, PAGE_READWRITE, static_cast<DWORD>(nBytes >> 32),
-                                        static_cast<DWORD>(nBytes), nullptr);
-        if (m_hMapping)
-            m_pView = static_cast<uint8_t*>(MapViewOfFile(m_hMapping, FILE_MAP_WRITE, 0, 0, 0));
+        }
+        HANDLE hMapping = CreateFileMappingW(hFile, nullptr, PAGE_READWRITE, static_cast<DWORD>(nBytes >> 32),
+                                             static_cast<DWORD>(nBytes), nullptr);
+        if (hMapping) {
+            m_pView = static_cast<uint8_t*>(MapViewOfFile(hMapping, FILE_MAP_WRITE, 0, 0, 0));
+            CloseHandle(hMapping);
+        }
+        CloseHandle(hFile);
     }
     ~CFilePageMemory() override
     {
         if (m_pView)
             UnmapViewOfFile(m_pView);
-        if (m_hMapping)
-            CloseHandle(m_hMapping);
-        if (m_hFile != INVALID_HANDLE_VALUE)
-            CloseHandle(m_hFile);
-        if (!m_sName.empty())
-            DeleteFileW(m_sName.c_str());
     }
     CFilePageMemory(const CFilePageMemory&) = delete;
     CFilePageMemory& operator=(const CFilePageMemory&) = delete;
     uint8_t* Data() override { return m_pView; }
 
 private:
-    std::wstring m_sName;
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
-    HANDLE m_hMapping = nullptr;
     uint8_t* m_pView = nullptr;
 };
 

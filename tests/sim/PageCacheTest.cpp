@@ -60,6 +60,10 @@ TEST(PageCache, PagesBeyondTheBudgetOrWithoutMemoryAreDrawnForTheirReader)
     EXPECT_EQ(ReadRows(*p1), ReadRows(*p1Again)) << "a dropped page stays whole for the reader holding it";
 
     EXPECT_FALSE(cache.Page(Request(1, kChartRgb))->Kept()) << "three times the grey page";
+    CPageCache many(&HeapPageMemory, 1 << 30);
+    for (int i = 1; i <= static_cast<int>(CPageCache::kMaxPages) + 3; ++i)
+        many.Page(Request(i));
+    EXPECT_EQ(many.KeptBytes(), CPageCache::kMaxPages * nGreyPage) << "no more pages than kMaxPages";
     CPageCache none([](uint64_t) { return std::unique_ptr<CPageMemory>(); }, 1 << 30);
     auto pDrawn = none.Page(Request(4, kChartRgb));
     ASSERT_FALSE(pDrawn->Kept());
