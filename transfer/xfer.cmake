@@ -11,7 +11,6 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/XferSupport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanThread.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanSpool.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SpoolWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpoolRotation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpoolAutoAdjust.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DibBuilder.cpp
