@@ -2,7 +2,8 @@
 // unlimited speed, a colour A4 flatbed page at each resolution, taken by native, memory and
 // file transfer, in rounds that also time the references on the same page: memcpy of the
 // page, the simulator's delivery alone, and a plain write of the BMP's bytes to the same folder
-// (a mebibyte per WriteFile call).
+// (a mebibyte per WriteFile call), and what first use of memory costs here: a new block of the
+// page's size filled on two threads, and the page written into views of a new mapped file.
 // The report gives the medians, the stages of each transfer and the source's share: the whole
 // transfer less the simulator's delivery, as a ratio to the mechanism's reference.
 //   xfer_path_bench.exe [--rounds N] [--dpi 300,600] [--device-only] [--timelines]
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchSource.h"
@@ -73,9 +75,58 @@ struct SPage {
     SDeviceParams params;
     uint32_t nRowBytes = 0, nRows = 0;
     std::vector<uint8_t> source, target, device, bmp;
-    CSeries copy, delivery, write;
+    CSeries copy, delivery, write, freshBlock, viewWrite;
     size_t Bytes() const { return size_t(nRowBytes) * nRows; }
 };
+
+// What this machine charges for memory a page passes through for the first time, whoever
+// writes it: a new movable block of the page's size filled on two threads (every bitmap handed
+// over is one), and the page written into views of a new mapped file (as a spool filled through
+// its views would be).
+double TimedFreshBlock(const SPage& page)
+{
+    const Clock::time_point t0 = Clock::now();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, page.Bytes());
+    auto* p = h ? static_cast<uint8_t*>(GlobalLock(h)) : nullptr;
+    if (!p)
+        return -1;
+    const size_t nHalf = page.Bytes() / 2;
+    std::thread other([&] { std::memcpy(p + nHalf, page.source.data() + nHalf, page.Bytes() - nHalf); });
+    std::memcpy(p, page.source.data(), nHalf);
+    other.join();
+    const Clock::time_point t1 = Clock::now();
+    GlobalUnlock(h);
+    GlobalFree(h);
+    return Ms(t0, t1);
+}
+
+double TimedViewWrite(const SPage& page, const fs::path& file)
+{
+    constexpr size_t kView = 4 << 20;
+    const Clock::time_point t0 = Clock::now();
+    HANDLE hFile = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hMap = hFile != INVALID_HANDLE_VALUE
+                      ? CreateFileMappingW(hFile, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(page.Bytes()), nullptr)
+                      : nullptr;
+    bool bOk = hMap != nullptr;
+    for (size_t n = 0; bOk && n < page.Bytes(); n += kView) {
+        const size_t nView = std::min(kView, page.Bytes() - n);
+        void* pView = MapViewOfFile(hMap, FILE_MAP_WRITE, 0, static_cast<DWORD>(n), nView);
+        bOk = pView != nullptr;
+        if (bOk) {
+            std::memcpy(pView, page.source.data() + n, nView);
+            UnmapViewOfFile(pView);
+        }
+    }
+    const Clock::time_point t1 = Clock::now();
+    if (hMap)
+        CloseHandle(hMap);
+    if (hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(hFile);
+    DeleteFileW(file.c_str());
+    return bOk ? Ms(t0, t1) : -1;
+}
 
 double TimedMemcpy(SPage& page)
 {
@@ -159,6 +210,8 @@ struct SRun {
 bool Round(SRun& run, SPage& page, std::vector<SMechanism>& mechs)
 {
     page.copy.Add(TimedMemcpy(page));
+    page.freshBlock.Add(TimedFreshBlock(page));
+    page.viewWrite.Add(TimedViewWrite(page, run.dir / L"xfer-bench-view.tmp"));
     const double dDelivery = run.device.ReadPage(page.params, page.device.data(), page.nRowBytes, page.nRows);
     if (dDelivery < 0)
         return false;
@@ -194,6 +247,8 @@ void Report(int nDpi, const SPage& page, const std::vector<SMechanism>& mechs, i
                 page.nRowBytes, page.Bytes() / 1e6, nRounds);
     std::printf("  memcpy of the page             %8.1f\n", page.copy.Median());
     std::printf("  simulator's delivery alone     %8.1f\n", page.delivery.Median());
+    std::printf("  new block filled, two threads  %8.1f\n", page.freshBlock.Median());
+    std::printf("  written into views of a file   %8.1f\n", page.viewWrite.Median());
     if (page.bmp.empty())
         return;
     std::printf("  write of the BMP's bytes       %8.1f\n", page.write.Median());
@@ -223,7 +278,7 @@ bool RunResolution(SRun& run, const fs::path& simLog, int nDpi, std::vector<std:
     // One unmeasured round: every path has run once before it is timed.
     if (!Round(run, page, mechs))
         return false;
-    page.copy = page.delivery = page.write = CSeries();
+    page.copy = page.delivery = page.write = page.freshBlock = page.viewWrite = CSeries();
     mechs = Mechanisms();
     for (int i = 0; i < run.options.nRounds; ++i) {
         if (!Round(run, page, mechs)) {
