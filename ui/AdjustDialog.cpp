@@ -150,6 +150,8 @@ void CAdjustDialog::InitSlider(CTransparentSlider& slider, int nId, int nMin, in
     ::SendMessageW(slider, TBM_SETRANGEMIN, FALSE, nMin);
     ::SendMessageW(slider, TBM_SETRANGEMAX, FALSE, nMax);
     ::SendMessageW(slider, TBM_SETPAGESIZE, 0, (nMax - nMin) / 10 > 0 ? (nMax - nMin) / 10 : 1);
+    // A new range leaves the thumb where the old one put it until the position changes.
+    ::SendMessageW(slider, TBM_SETPOS, FALSE, nValue == nMin ? nMax : nMin);
     SetSliderPos(slider, nValue);
 }
 
