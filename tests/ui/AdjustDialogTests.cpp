@@ -187,27 +187,20 @@ TEST_F(AdjustDialogs, GammaTakesOneDecimalThresholdFollowsTheModeAndTheHalftoneB
     EXPECT_EQ(m_host.Marked(), 3);  // the halftone box marks nothing custom
 }
 
-// Height in pixels of the black column at client column x of the frame, from its bottom row.
-int ColumnHeight(const std::vector<COLORREF>& pixels, int nWidth, int nBottom, int x)
+// Height on the screen of the histogram's black column of bin i. The plot fills the frame less
+// its last column and row, so bin i covers columns i * W / 256 up to (i + 1) * W / 256.
+int BinHeightOnScreen(HWND hFrame, int i)
 {
-    int n = 0;
-    for (int y = nBottom; y >= 0 && pixels[static_cast<size_t>(y) * nWidth + x] == RGB(0, 0, 0); --y)
-        ++n;
-    return n;
-}
-
-// The frame's client area as it is on the screen, row by row.
-std::vector<COLORREF> ScreenPixels(HWND hCtrl, int nWidth, int nHeight)
-{
-    std::vector<COLORREF> pixels;
-    POINT pt{0, 0};
-    ::ClientToScreen(hCtrl, &pt);
+    RECT rc{};
+    ::GetClientRect(hFrame, &rc);
+    POINT pt{(2 * i + 1) * (rc.right - 1) / 512, rc.bottom - 2};
+    ::ClientToScreen(hFrame, &pt);
     HDC hScreen = ::GetDC(nullptr);
-    for (int y = 0; y < nHeight; ++y)
-        for (int x = 0; x < nWidth; ++x)
-            pixels.push_back(::GetPixel(hScreen, pt.x + x, pt.y + y));
+    int n = 0;
+    while (n < rc.bottom && ::GetPixel(hScreen, pt.x, pt.y - n) == RGB(0, 0, 0))
+        ++n;
     ::ReleaseDC(nullptr, hScreen);
-    return pixels;
+    return n;
 }
 
 TEST_F(AdjustDialogs, HistogramClipsTheWhiteBinAndShowsTheStatistics)
@@ -226,24 +219,23 @@ TEST_F(AdjustDialogs, HistogramClipsTheWhiteBinAndShowsTheStatistics)
         ::GetClientRect(hFrame, &rc);
         ::RedrawWindow(hDlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ::Sleep(300);
-        // The plot fills the frame less its last column and row; scale row r of 0..200 starts
-        // at r * H / 201.
-        const int nW = rc.right - 1, nH = rc.bottom - 1;
-        std::vector<COLORREF> pixels = ScreenPixels(hFrame, rc.right, rc.bottom);
-        auto heightOfBin = [&](int i) { return ColumnHeight(pixels, rc.right, nH - 1, (2 * i + 1) * nW / 512); };
-        EXPECT_EQ(heightOfBin(255), nH);
-        EXPECT_EQ(heightOfBin(10), nH - (200 - 60) * nH / 201);
-        EXPECT_EQ(heightOfBin(11), nH - 200 * nH / 201);
+        // Scale row r of 0..200 starts at r * H / 201 of the plot's H rows; a bin of height h
+        // covers the rows 200 - h to 200.
+        const int nH = rc.bottom - 1;
+        EXPECT_EQ(BinHeightOnScreen(hFrame, 255), nH);
+        EXPECT_EQ(BinHeightOnScreen(hFrame, 10), nH - (200 - 60) * nH / 201);
+        EXPECT_EQ(BinHeightOnScreen(hFrame, 11), nH - 200 * nH / 201);
         EXPECT_EQ(CtrlText(hDlg, IDC_ADJ_STATS), L"Mean: 209.50\nStandard deviation: 80.94\nMedian: 255\nPixels: 4096");
         EXPECT_TRUE(SaveGalleryShot(hDlg, "histogram-clipped", L"enus"));
     }));
     EXPECT_EQ(m_host.Reprocessed(), 0);
     // No preview, grey mode: an empty plot, zero statistics, one channel.
-    m_host.SetNoPreview();
+    m_host.SetPage({}, 0, 0);
     m_host.Record().nColourMode = 1;
     CCHistogramDlg empty(m_english.Module(), m_host.Host());
     ASSERT_TRUE(Drive(empty, IDC_ADJ_STATS, [&](HWND hDlg) {
         EXPECT_EQ(ComboCount(hDlg), 1);
+        EXPECT_LE(BinHeightOnScreen(::GetDlgItem(hDlg, IDC_ADJ_FRAME), 128), 2);  // the base row only
         EXPECT_EQ(CtrlText(hDlg, IDC_ADJ_STATS), L"Mean: 0.00\nStandard deviation: 0.00\nMedian: 0\nPixels: 0");
     }));
 }
@@ -280,18 +272,14 @@ TEST_F(AdjustDialogs, ToneCurvePresetsPerChannelAndResetOnlyWhenSomethingIsSet)
     EXPECT_EQ(m_host.Marked(), 4);
 }
 
-TEST_F(AdjustDialogs, WithoutTheEffectLibraryCurvesStayStraightAndNothingBreaks)
+TEST_F(AdjustDialogs, WithoutTheEffectLibraryTheHistogramStaysEmptyAndWithoutARecordNothingOpens)
 {
     SAdjustHost host = m_host.Host();
     host.sEffectPrefix = L"missing";
     CCHistogramDlg histogram(m_english.Module(), host);
     ASSERT_TRUE(Drive(histogram, IDC_ADJ_STATS, [](HWND) {}));
     EXPECT_EQ(histogram.Block().m_nPixels, 0);
-    CCImageBrightContrastDlg bright(m_english.Module(), host);
-    m_host.Record().nBrightness[0] = 40;
-    EXPECT_TRUE(Drive(bright, IDC_ADJ_BRIGHT_EDIT, [](HWND) {}));
-    SAdjustHost none;
-    EXPECT_EQ(CDlg_Curve(m_english.Module(), none).Show(nullptr), -1);
+    EXPECT_EQ(CDlg_Curve(m_english.Module(), SAdjustHost{}).Show(nullptr), -1);
 }
 
 }  // namespace
