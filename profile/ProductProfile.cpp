@@ -147,9 +147,6 @@ void ReadOpenDsFlags()
 {
     SetFlagIfTrue(g_bKRV, ReadProfileString(L"TWAIN", L"IsKRV"), "g_bKRV = TRUE");
     ReadPlatformFlags();
-    // The A3 paper sizes, known from the opening on: an application scanning without the
-    // dialog may ask for A3 as well.
-    SetFlagIfTrue(g_bHasA3, ReadModelKey(L"HasA3"));
 }
 
 void ReadDialogFlags()
@@ -170,6 +167,16 @@ void ReadDialogFlags()
                   "g_bAutoDuplexSaveasPDF = TRUE");
     SetFlagIfTrue(g_bQX5031, ReadProfileString(L"TWAIN", L"IsQX5031"), "g_bQX5031 = TRUE");
     SetFlagIfTrue(g_bHasPDFDOC, ReadProfileString(L"TWAIN", L"HasPDFDOC"), "g_bHasPDFDOC = TRUE");
+}
+
+void ReadPageFlags()
+{
+    SetFlagIfTrue(g_bHasAutoCrop, ReadModelKey(L"HasAutoCrop"));
+    SetFlagIfTrue(g_bHasA3, ReadModelKey(L"HasA3"));
+    SetFlagIfTrue(g_bHasHorizontal, ReadModelKey(L"HasHorizontal"));
+    // The one flag read afresh each time: a profile may take merge scanning away again.
+    g_bHasMergeScan = FALSE;
+    SetFlagIfTrue(g_bHasMergeScan, ReadModelKey(L"HasMergeScan"));
 }
 
 BOOL DuplexCapAvailable()

@@ -66,11 +66,10 @@ TEST(ProductProfile, ModelKeysCarryTheFolderName)
 TEST(ProductProfile, FlagRulesInOrder)
 {
     {
-        CScopedProfile profile("[TWAIN]\r\nIsPlatformK(%MODEL%)=true\r\nHasOFD=no\r\nIsKRV=yes\r\nHasA3(%MODEL%)=yes\r\n");
+        CScopedProfile profile("[TWAIN]\r\nIsPlatformK(%MODEL%)=true\r\nHasOFD=no\r\nIsKRV=yes\r\n");
         ReadOpenDsFlags();
         ReadDialogFlags();
         EXPECT_FALSE(g_bIsPlatformK);
-        EXPECT_FALSE(g_bHasA3);
         EXPECT_FALSE(g_bKRV);
         EXPECT_TRUE(g_bHasOFD);
         // With neither platform flag the duplex capability is not available.
@@ -80,10 +79,8 @@ TEST(ProductProfile, FlagRulesInOrder)
         EXPECT_EQ(5, DefaultScanSizeIndex());
     }
     {
-        CScopedProfile profile("[TWAIN]\r\nIsTevoA3Plus=TRUE\r\nHasOFD=FALSE\r\nHasA3(%MODEL%)=TRUE\r\n");
-        ReadOpenDsFlags();
+        CScopedProfile profile("[TWAIN]\r\nIsTevoA3Plus=TRUE\r\nHasOFD=FALSE\r\n");
         ReadDialogFlags();
-        EXPECT_TRUE(g_bHasA3);
         EXPECT_TRUE(g_bIsTevoA3Plus);
         EXPECT_TRUE(g_bIsTevoA3);
         EXPECT_FALSE(g_bHasOFD);

@@ -55,11 +55,6 @@ private:
     std::thread m_thread;
 };
 
-std::string A3Profile()
-{
-    return mvltest::DefaultProfile() + "HasA3(%MODEL%)=TRUE\r\n";
-}
-
 TW_FIX32 Fix(double d)
 {
     const auto n = static_cast<TW_INT32>(d * 65536.0 + 0.5);
@@ -88,7 +83,7 @@ std::vector<uint8_t> SimRow(const SDeviceParams& p, int nRow, bool bBgr)
 
 TEST(XferFlatMemory, A3At1200DpiColourByMemoryAndNativeTransfer)
 {
-    CAcquisition acq("PageWidthMm=297\r\nPageHeightMm=420", "", A3Profile());
+    CAcquisition acq("PageWidthMm=297\r\nPageHeightMm=420", "", "HasA3(%MODEL%)=TRUE\r\n");
     // The simulator keeps its drawn page while the test holds its library: drawn once, scanned twice.
     HMODULE hSim = LoadLibraryW((std::wstring(acq.Src().ModelDir()) + L"\\" + acq.Src().Prefix() + L"lld.dll").c_str());
     ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
