@@ -2,7 +2,7 @@
 # and the feeder wait are portable and tested natively; the rest lives in the data source.
 mvl_portable_library(mvl_xfer_core
   SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
-  LIBS mvl_trace)
+  LIBS mvl_trace mvl_imaging_core)
 
 if(WIN32)
   target_sources(mvlTWAIN64 PRIVATE

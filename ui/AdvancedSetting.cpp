@@ -72,6 +72,7 @@ BOOL CAdvancedSetting::OnInitDialog()
     SetBackground(kBackground);
     m_bHasAutoRotate = ReadModelFlag(L"HasAutoRotate", false);
     InitControls();
+    CreateAdjustDialogs();
     return FALSE;
 }
 
@@ -175,8 +176,43 @@ void CAdvancedSetting::OnRestoreDefaults()
     m_host.ReprocessPreview();
 }
 
+void CAdvancedSetting::CreateAdjustDialogs()
+{
+    SAdjustHost host;
+    host.pRecord = &m_host.Record();
+    host.flags = CurrentProductFlags();
+    host.sEffectPrefix = g_szFilePrefix;
+    host.fnMarkCustom = [this] { m_host.OnSettingChanged(); };
+    host.fnReprocessPreview = [this] { m_host.ReprocessPreview(); };
+    host.fnPreviewImage = [this] { return m_host.PreviewImage(); };
+    const HINSTANCE hLang = ResourceModule();
+    m_dlgBrightContrast.emplace(hLang, host);
+    m_dlgGammaThreshold.emplace(hLang, host);
+    m_dlgHistogram.emplace(hLang, host);
+    m_dlgCurve.emplace(hLang, host);
+}
+
 void CAdvancedSetting::OpenAdjustDialog(EAdjustDialog eDialog)
 {
-    // The image adjustment dialogs are not part of the page yet: the button stays without effect.
     TraceA("CAdvancedSetting::OpenAdjustDialog(%d)", static_cast<int>(eDialog));
+    switch (eDialog) {
+    case kBrightContrast:
+        if (m_dlgBrightContrast)
+            m_dlgBrightContrast->Show(m_hWnd);
+        break;
+    case kGammaThreshold:
+        if (m_dlgGammaThreshold)
+            m_dlgGammaThreshold->Show(m_hWnd);
+        break;
+    case kHistogram:
+        if (m_dlgHistogram)
+            m_dlgHistogram->Show(m_hWnd);
+        break;
+    case kToneCurve:
+        if (m_dlgCurve)
+            m_dlgCurve->Show(m_hWnd);
+        break;
+    default:
+        break;
+    }
 }

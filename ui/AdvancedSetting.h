@@ -4,12 +4,18 @@
 // adjustments are open follows the colour mode.
 #pragma once
 
+#include <optional>
+
+#include "ui/BrightContrastDlg.h"
 #include "ui/ChildPage.h"
+#include "ui/GammaThresholdDlg.h"
+#include "ui/HistogramDlg.h"
 #include "ui/MainDialogIds.h"
 #include "ui/SettingsPageRules.h"
 #include "ui/SkinButton.h"
 #include "ui/StaticTrans.h"
 #include "ui/TransCheckBox.h"
+#include "ui/ToneCurveDlg.h"
 #include "ui/TransGroupBox.h"
 
 class ISettingsPageHost;
@@ -33,6 +39,7 @@ protected:
 
 private:
     void InitControls();
+    void CreateAdjustDialogs();
     // Shows one of the image adjustment dialogs modally over the page.
     void OpenAdjustDialog(EAdjustDialog eDialog);
     void OnListChanged(int nListId, int32_t SScanParamRecord::*pField, bool bReprocess);
@@ -47,4 +54,9 @@ private:
     CTransCheckBox m_chkDeskew;
     CxSkinButton m_btnImages[kAdjustDialogs];
     CxSkinButton m_btnDefaults;
+    // The image adjustment dialogs, made once with the page; each edits the host's record.
+    std::optional<CCImageBrightContrastDlg> m_dlgBrightContrast;
+    std::optional<CCGammaThresholdDlg> m_dlgGammaThreshold;
+    std::optional<CCHistogramDlg> m_dlgHistogram;
+    std::optional<CDlg_Curve> m_dlgCurve;
 };

@@ -309,6 +309,12 @@ void CMainUIDialog::ReprocessPreview()
     // The preview control processes its kept image with Record()'s adjustments here.
 }
 
+SAdjustPreview CMainUIDialog::PreviewImage()
+{
+    // The preview control hands out the image it shows here; without one the histogram is empty.
+    return {};
+}
+
 void CMainUIDialog::OnScanAreaChanged()
 {
     // The preview control takes the new dpi for its rulers and places its tracker here.

@@ -70,6 +70,8 @@ public:
     // The preview processes its kept image again with the record's adjustments (the preview
     // control fills this in).
     void ReprocessPreview() override;
+    // The preview image as shown now, for the histogram (the preview control fills this in).
+    SAdjustPreview PreviewImage() override;
     // The source, paper or resolution changed: what the next scan produces is shown anew, and
     // the preview's layout, rulers and scan area follow (the preview control's part).
     void OnScanAreaChanged() override;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "device/ScanParamRecord.h"
+#include "ui/AdjustDialogHost.h"
 
 class IScanOutput;
 
@@ -20,6 +21,8 @@ public:
     virtual void OnSettingsRestored() = 0;
     // Descreen, fading correction or an adjustment changed: the preview is processed again.
     virtual void ReprocessPreview() = 0;
+    // The preview image as shown now, for the histogram; empty without a preview.
+    virtual SAdjustPreview PreviewImage() = 0;
     // Source, paper or resolution changed: the preview's layout, rulers and scan area follow.
     virtual void OnScanAreaChanged() = 0;
     // The colour mode changed (or was shown): the advanced page opens and clears adjustments.
