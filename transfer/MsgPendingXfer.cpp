@@ -261,6 +261,8 @@ TW_UINT16 CMsgPendingXfer::Handle(_MsgInfo* pInfo)
         if (CScanJob::Current().CloseDeviceOnce(false))
             SessionCloseRequest();
         g_bScanStarted = false;
+        // The batch is over: the dialog, still shown, must be able to scan again.
+        ClearScanInProgress(CScanJob::Current());
         return TWRC_SUCCESS;
     }
     default:

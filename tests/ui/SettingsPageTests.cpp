@@ -81,12 +81,13 @@ std::vector<std::string> PageProblems(HWND hPage, bool bRtl)
     return problems;
 }
 
-// The tip a page's tooltip control shows for a control of the page.
+// The tip a tooltip control shows for a control of the page (the tooltips are owned by the
+// dialog, the page's top-level window).
 std::wstring TipOf(HWND hPage, HWND hCtrl)
 {
     for (HWND h = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); h;
          h = FindWindowExW(nullptr, h, L"tooltips_class32", nullptr)) {
-        if (GetWindow(h, GW_OWNER) != hPage)
+        if (GetWindow(h, GW_OWNER) != GetAncestor(hPage, GA_ROOT))
             continue;
         wchar_t sz[512] = L"";
         TOOLINFOW ti{};
@@ -95,7 +96,8 @@ std::wstring TipOf(HWND hPage, HWND hCtrl)
         ti.uId = reinterpret_cast<UINT_PTR>(hCtrl);
         ti.lpszText = sz;
         SendMessageW(h, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
-        return sz;
+        if (sz[0])
+            return sz;
     }
     return L"";
 }
@@ -187,6 +189,9 @@ TEST(SettingsPages, EveryModelOffersWhatItsProfileSays)
         HWND hDpi = s.PageItem(kBasic, IDC_RESOLUTION_LIST);
         const int nSources = static_cast<int>(m.dpis.size());
         ASSERT_EQ(CDialogSession::ListTexts(hSource).size(), m.dpis.size());
+        // Platform K opens on the feeder: from the flatbed, each source below is a change.
+        if (CDialogSession::Selected(hSource) == nSources - 1)
+            s.Pick(hSource, 0);
         // Each source from the last to the flatbed: its resolutions, its papers and its default.
         for (int nSource = nSources - 1; nSource >= 0; --nSource) {
             SCOPED_TRACE(nSource);
