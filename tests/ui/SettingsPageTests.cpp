@@ -15,6 +15,8 @@
 
 #include "harness/DsLoader.h"
 #include "harness/MessageDialogWatcher.h"
+#include "ui/AdjustDialogIds.h"
+#include "ui/DialogDriver.h"
 #include "ui/DialogChecks.h"
 #include "ui/MainDialogIds.h"
 #include "ui/MainDialogSession.h"
@@ -212,12 +214,12 @@ TEST(SettingsPages, EveryModelOffersWhatItsProfileSays)
         EXPECT_FALSE(Visible(s.PageItem(kBasic, IDC_FILE_TYPE_LIST)));
         EXPECT_FALSE(Visible(s.PageItem(kBasic, IDC_MERGE_SCAN)));
         EXPECT_TRUE(PageProblems(s.Page(kBasic), false).empty()) << PageProblems(s.Page(kBasic), false)[0];
-        Shot(s.Page(kBasic), ("basic-page-" + sModel).c_str());
+        Shot(s.Dialog(), ("settings-basic-" + sModel).c_str());
 
         s.Click(IDC_ADVANCED_TAB);
         EXPECT_EQ(Visible(s.PageItem(kAdvanced, IDC_AUTO_DESKEW)), m.bDeskew);
         EXPECT_TRUE(PageProblems(s.Page(kAdvanced), false).empty()) << PageProblems(s.Page(kAdvanced), false)[0];
-        Shot(s.Page(kAdvanced), ("advanced-page-" + sModel).c_str());
+        Shot(s.Dialog(), ("settings-advanced-" + sModel).c_str());
     }
 }
 
@@ -267,9 +269,21 @@ TEST(SettingsPages, EachKindOfChangeReachesTheNextScan)
         EXPECT_FALSE(Enabled(advanced(nId))) << nId;
     EXPECT_TRUE(Enabled(advanced(IDC_GAMMA_THRESHOLD)));
     s.Pick(advanced(IDC_ROTATION_LIST), 0);
+    // The threshold typed into the dialog the page opens.
+    s.Click(IDC_ADVANCED_TAB);
+    RunWithUser([&] { s.Click(advanced(IDC_GAMMA_THRESHOLD)); return INT_PTR{0}; }, [] {
+        HWND hDlg = WaitForDialogWithCtrl(IDC_ADJ_THRESHOLD_EDIT, 10000);
+        ASSERT_NE(hDlg, nullptr);
+        HWND hThreshold = GetDlgItem(hDlg, IDC_ADJ_THRESHOLD_EDIT);
+        Retype(hDlg, hThreshold, L"100");
+        PressKey(hThreshold, VK_RETURN);
+        WaitUntil([&] { return SendMessageW(GetDlgItem(hDlg, IDC_ADJ_THRESHOLD_SLIDER), TBM_GETPOS, 0, 0) == 100; }, 3000);
+        PostMessageW(GetDlgItem(hDlg, IDCANCEL), BM_CLICK, 0, 0);
+        WaitGone(hDlg, 10000);
+    });
     r = ScanNow(s);
     EXPECT_EQ(r.dev.nMode, 0);
-    EXPECT_EQ(r.sAdjustments, "18 72 0 0");
+    EXPECT_EQ(r.sAdjustments, "18 100 0 0");
     ExpectPage(r, bLetter ? 638 : 621, bLetter ? 825 : 877, TWPT_BW, 1);
 }
 
@@ -300,7 +314,7 @@ TEST(SettingsPages, FileOutputChoicesMergeAndManualDuplex)
     EXPECT_FALSE(Visible(basic(IDC_MERGE_HELP)));
     s.Click(basic(IDC_MERGE_SCAN));
     EXPECT_TRUE(Checked(basic(IDC_MERGE_SCAN)));
-    Shot(s.Page(kBasic), "basic-page-file-output");
+    Shot(s.Dialog(), "settings-basic-file-output");
     s.Pick(basic(IDC_FILE_TYPE_LIST), 4);  // PNG
     EXPECT_FALSE(Checked(basic(IDC_MERGE_SCAN)));
     EXPECT_TRUE(Checked(basic(IDC_PAGE_BY_PAGE)));
@@ -402,8 +416,8 @@ TEST(SettingsPages, RightToLeftPages)
     key.SetString(L"Language", L"Arabic");
     OpenDialog(s);
     EXPECT_TRUE(PageProblems(s.Page(kBasic), true).empty()) << PageProblems(s.Page(kBasic), true)[0];
-    Shot(s.Page(kBasic), "basic-page-MV6600", L"ar");
+    Shot(s.Dialog(), "settings-basic-MV6600", L"ar");
     s.Click(IDC_ADVANCED_TAB);
     EXPECT_TRUE(PageProblems(s.Page(kAdvanced), true).empty()) << PageProblems(s.Page(kAdvanced), true)[0];
-    Shot(s.Page(kAdvanced), "advanced-page-MV6600", L"ar");
+    Shot(s.Dialog(), "settings-advanced-MV6600", L"ar");
 }
