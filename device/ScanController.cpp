@@ -319,9 +319,7 @@ int CScanController::Scan_()
 
     m_bBusy = true;
     ResetTransferFlags();
-    std::string sDevice = m_record.nConnection == 0   ? std::string("\\\\.\\Usbscan")
-                          : m_record.nConnection == 1 ? std::string(m_record.szAddress1, strnlen(m_record.szAddress1, kAddressBytes))
-                                                      : std::string(m_record.szAddress2, strnlen(m_record.szAddress2, kAddressBytes));
+    const std::string sDevice = DeviceNameOf(m_record);
     g_lldOpenFlags.bResolution1200 = m_record.nResolutionIndex == 4;
     g_lldOpenFlags.bHorizontal = m_record.nHorizontal != 0;
     g_lldOpenFlags.bNoUI = SessionNoUI();

@@ -9,8 +9,10 @@
 #include "device/ScanMessages.h"
 #include "device/SpaceCheck.h"
 #include "device/TestSeams.h"
+#include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
+#include "transfer/ImgSaveLink.h"
 #include "transfer/NextPageWait.h"
 #include "transfer/ScanThread.h"
 #include "transfer/SessionLink.h"
@@ -213,6 +215,7 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
             SessionCloseRequest();
         g_bScanStarted = false;
     }
+    StoreImgSaveAtEndXfer(static_cast<int>(pPending->Count), g_bHasMergeScan != FALSE, !ctl.IsFeeder());
     // The application learns from DAT_STATUS why the page could not be ended.
     if (bOk)
         return TWRC_SUCCESS;
