@@ -180,6 +180,9 @@ void CDlg_ImgSaveSets::NewBaseName()
 
 void CDlg_ImgSaveSets::Save(bool bRefresh)
 {
+    // Before the page has loaded the record there is nothing of the user's to store.
+    if (m_sPath.empty())
+        return;
     if (!m_bLoaded) {
         NewBaseName();
         if (bRefresh)
@@ -190,8 +193,6 @@ void CDlg_ImgSaveSets::Save(bool bRefresh)
     SImgSaveRecord stored = m_rec;
     stored.bManualDuplex = g_bManualDuplex ? 1 : 0;
     stored.nReserved = 0;
-    if (m_sPath.empty())
-        m_sPath = CurrentImgSaveSettingsPath();
     if (!WriteImgSaveFile(m_sPath, stored))
         TraceW(L"Error: CFile.Write(%ls) failed. %ls", m_sPath.c_str(), SystemMessage(::GetLastError()).c_str());
 }

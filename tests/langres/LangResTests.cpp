@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/SaveDialogIds.h"
 #include "ui/ScanDialogIds.h"
 
 namespace fs = std::filesystem;
@@ -92,21 +93,25 @@ public:
         wc.lpszClassName = L"Q7100UIFLAG";
         wc.hInstance = h;
         m_bClass = RegisterClassW(&wc) != 0;
+        // Pages (child templates) need a window to live in; the others are owned by it.
+        m_hOwner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
     }
     ~CTemplates()
     {
+        DestroyWindow(m_hOwner);
         if (m_bClass)
             UnregisterClassW(L"Q7100UIFLAG", m_h);
     }
     HWND Create(UINT nId) const
     {
-        return CreateDialogParamW(m_h, MAKEINTRESOURCEW(nId), nullptr,
+        return CreateDialogParamW(m_h, MAKEINTRESOURCEW(nId), m_hOwner,
                                   [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
     }
 
 private:
     HMODULE m_h;
     bool m_bClass = false;
+    HWND m_hOwner = nullptr;
 };
 
 std::vector<HWND> Children(HWND hDlg)
@@ -356,6 +361,14 @@ TEST(LangResEnglish, TemplatesHaveTheControlsTheDialogsUse)
                  IDCANCEL}},
         {10449, {IDC_DUPLEX_TEXT, IDCANCEL}},
         {21006, {IDC_MERGE_CAPTION, IDC_MERGE_COUNT, IDC_MERGE_TEXT, IDOK, IDCANCEL}},
+        {1001, {IDC_FILEDLG_FOLDER, IDC_SAVEDLG_BROWSE, IDC_FILEDLG_NAME, IDC_SAVEDLG_TYPE, IDC_FILEDLG_OPEN_FILE,
+                IDC_FILEDLG_OPEN_FOLDER, IDC_SAVEDLG_OK, IDC_SAVEDLG_CANCEL}},
+        {1002, {IDC_SAVE_FOLDER_BUTTON, IDC_SAVE_EMAIL_BUTTON, IDC_SAVE_NAME, IDC_SAVE_TYPE, IDC_SAVE_FOLDER,
+                IDC_SAVE_DESTINATION}},
+        {1005, {IDC_MAILDLG_FOLDER, IDC_SAVEDLG_BROWSE, IDC_MAILDLG_NAME, IDC_MAILDLG_PROGRAM, IDC_MAILDLG_ADD,
+                IDC_SAVEDLG_OK, IDC_SAVEDLG_CANCEL}},
+        {10266, {IDC_PORT_USB, IDC_PORT_SEARCH, IDC_PORT_LIST, IDC_PORT_REFRESH, IDC_PORT_HOST_RADIO, IDC_PORT_HOST,
+                 IDC_PORT_SEARCHING, IDOK, IDCANCEL}},
     };
     for (const auto& [nTemplate, ctrls] : cases) {
         HWND hDlg = templates.Create(nTemplate);

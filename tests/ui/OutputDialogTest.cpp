@@ -77,7 +77,7 @@ std::wstring Lang(HINSTANCE hModule, UINT nId)
 
 void ShootChecked(HWND hDlg, const char* pszName, const wchar_t* pszCode)
 {
-    ::Sleep(getenv("MVL_SLOW_SHOT") ? 6000 : 300);
+    ::Sleep(300);
     const std::wstring sCode(pszCode);
     for (const std::string& s : LayoutProblems(hDlg, sCode == L"ar" || sCode == L"he"))
         ADD_FAILURE() << pszName << " " << std::string(sCode.begin(), sCode.end()) << ": " << s;
