@@ -16,6 +16,5 @@ inline constexpr const wchar_t* kSeamFreeBytes = L"mvlTWAINseamFreeBytes";      
 inline constexpr const wchar_t* kSeamAvailVirtual = L"mvlTWAINseamAvailVirtual";  // available virtual memory
 inline constexpr const wchar_t* kSeamCancelAtPage = L"mvlTWAINseamCancelAtPage";  // Cancel pressed while this
                                                                                    // page of the batch is read
-inline constexpr const wchar_t* kSeamRotation = L"mvlTWAINseamRotation";          // rotation setting of a scan
-                                                                                   // without the dialog
-inline constexpr const wchar_t* kSeamManualDuplex = L"mvlTWAINseamManualDuplex";  // manual duplex ticked
+inline constexpr const wchar_t* kSeamManualDuplex = L"mvlTWAINseamManualDuplex";  // manual duplex ticked on the
+                                                                                   // basic settings page

@@ -7,6 +7,7 @@
 
 constexpr int kLanguageCount = 27;
 constexpr int kLanguageEnglish = 1;
+constexpr int kLanguageRussian = 3;
 constexpr int kLanguageFrench = 6;
 constexpr int kLanguageItalian = 9;
 

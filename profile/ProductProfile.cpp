@@ -169,6 +169,16 @@ void ReadDialogFlags()
     SetFlagIfTrue(g_bHasPDFDOC, ReadProfileString(L"TWAIN", L"HasPDFDOC"), "g_bHasPDFDOC = TRUE");
 }
 
+void ReadPageFlags()
+{
+    SetFlagIfTrue(g_bHasAutoCrop, ReadModelKey(L"HasAutoCrop"));
+    SetFlagIfTrue(g_bHasA3, ReadModelKey(L"HasA3"));
+    SetFlagIfTrue(g_bHasHorizontal, ReadModelKey(L"HasHorizontal"));
+    // The one flag read afresh each time: a profile may take merge scanning away again.
+    g_bHasMergeScan = FALSE;
+    SetFlagIfTrue(g_bHasMergeScan, ReadModelKey(L"HasMergeScan"));
+}
+
 BOOL DuplexCapAvailable()
 {
     return (g_bIsPlatformL || g_bIsPlatformK) && !g_bIsPlatformL_RGB_ZT4410QRS;

@@ -57,6 +57,9 @@ inline bool IsProfileFalse(const std::wstring& sValue) { return sValue == L"FALS
 void ReadOpenDsFlags();
 // The flags the scanning dialog reads when it initialises its settings.
 void ReadDialogFlags();
+// The flags the basic settings page reads when it initialises: "HasAutoCrop", "HasA3",
+// "HasHorizontal" and "HasMergeScan" of the model (the last cleared first).
+void ReadPageFlags();
 // A per-model flag of section "TWAIN" with its default ("HasADF", "HasManualDuplex" ...).
 bool ReadModelFlag(const wchar_t* pszKeyBase, bool bDefault);
 

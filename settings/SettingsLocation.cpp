@@ -19,12 +19,29 @@ bool EnsureDirectory(const std::wstring& szPath)
     return std::filesystem::is_directory(path, ec);
 }
 
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+// A part without its own separator is still a folder below the one before it.
+std::wstring Join(const std::wstring& szBase, const std::wstring& szPart)
+{
+    if (szBase.empty() || szPart.empty() || IsSeparator(szBase.back()) || IsSeparator(szPart.front()))
+        return szBase + szPart;
+    return szBase + static_cast<wchar_t>(std::filesystem::path::preferred_separator) + szPart;
+}
+
 }  // namespace
 
 CSettingsLocation MakeSettingsLocation(const std::wstring& szAppData, const std::wstring& szSettingFolder,
                                        const std::wstring& szSettingPath)
 {
-    return CSettingsLocation{szAppData + szSettingPath, szAppData + szSettingFolder};
+    // The file names are appended to the directory directly: it ends with a separator.
+    std::wstring szDirectory = Join(szAppData, szSettingPath);
+    if (!szDirectory.empty() && !IsSeparator(szDirectory.back()))
+        szDirectory += static_cast<wchar_t>(std::filesystem::path::preferred_separator);
+    return CSettingsLocation{szDirectory, Join(szAppData, szSettingFolder)};
 }
 
 CSettingsLocation SettingsLocationFromProfile(const std::wstring& szAppData)

@@ -1,5 +1,6 @@
-// Where the settings files live: the user's application-data folder followed directly by the
-// profile's "Setting Path" (the profile values carry their own separators).
+// Where the settings files live: the user's application-data folder followed by the profile's
+// "Setting Path". The profile values normally carry their own separators; where a part lacks
+// one it is added, so that the files never land beside the application-data folder.
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "transfer/MsgImageFileXfer.h"
 
 #include "device/DevMonStatus.h"
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "device/ScanMessages.h"
 #include "profile/Trace.h"
 #include "transfer/DibBuilder.h"
@@ -17,7 +17,7 @@ TW_UINT16 CMsgImageFileXfer::Handle(_MsgInfo* pInfo)
         return Refuse(TWCC_SEQERROR);
     if (pInfo->MSG != MSG_GET)
         return Refuse(TWCC_BADPROTOCOL);
-    CScanController& ctl = CScanController::Instance();
+    CScanJob& ctl = CScanJob::Current();
     const std::wstring sFile = SessionXferFileName();
 
     int nRet = ScanPendingPage(ctl, "in FileXfer", false);

@@ -1,6 +1,8 @@
 #include "transfer/MsgImageInfo.h"
 
-#include "device/ScanController.h"
+#include <windows.h>
+
+#include "transfer/ScanJob.h"
 #include "profile/Trace.h"
 #include "transfer/XferSupport.h"
 
@@ -13,7 +15,7 @@ TW_UINT16 CMsgImageInfo::Handle(_MsgInfo* pInfo)
     auto* pII = static_cast<TW_IMAGEINFO*>(pInfo->pData);
     if (!pII)
         return Refuse(TWCC_BADVALUE);
-    const CScanController& ctl = CScanController::Instance();
+    const CScanJob& ctl = CScanJob::Current();
     pII->XResolution = pII->YResolution = ToFix32(ctl.Dpi());
     const int nType = ctl.PixelType();
     pII->PixelType = static_cast<TW_INT16>(nType);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "device/DevMonStatus.h"
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "device/ScanMessages.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
@@ -59,7 +59,7 @@ TW_UINT16 CMsgImageMemXfer::Handle(_MsgInfo* pInfo)
     auto* pXfer = static_cast<TW_IMAGEMEMXFER*>(pInfo->pData);
     if (!pXfer)
         return Refuse(TWCC_BADVALUE);
-    CScanController& ctl = CScanController::Instance();
+    CScanJob& ctl = CScanJob::Current();
 
     if (g_bNeedScan) {
         m_cursor.ResetRow();

@@ -2,7 +2,7 @@
 
 #include "device/DevMonStatus.h"
 #include "device/LLDGlobal.h"
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "device/ScanMessages.h"
 #include "profile/Trace.h"
 #include "transfer/DibBuilder.h"
@@ -21,7 +21,7 @@ TW_UINT16 CMsgImageNativeXfer::Handle(_MsgInfo* pInfo)
     if (!pHandle)
         return Refuse(TWCC_BADVALUE);
     *pHandle = nullptr;
-    CScanController& ctl = CScanController::Instance();
+    CScanJob& ctl = CScanJob::Current();
 
     int nRet = ScanPendingPage(ctl, "in NativeXfer", true);
     if (nRet != 0) {

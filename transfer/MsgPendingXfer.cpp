@@ -5,21 +5,23 @@
 #include "device/DevMonStatus.h"
 #include "device/LLDGlobal.h"
 #include "device/LLDState.h"
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "device/ScanMessages.h"
 #include "device/SpaceCheck.h"
+#include "device/SystemSpace.h"
 #include "device/TestSeams.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
+#include "transfer/DeviceEvents.h"
 #include "transfer/ImgSaveLink.h"
 #include "transfer/NextPageWait.h"
+#include "transfer/ScanJob.h"
+#include "transfer/ScanProgress.h"
 #include "transfer/ScanThread.h"
 #include "transfer/SessionLink.h"
 #include "transfer/TransferFlags.h"
 #include "transfer/XferSupport.h"
-#include "ui/MainUIDialog.h"
-#include "ui/ScanDialogsSetup.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ int WaitManualDuplexState()
             // Modal until the device callback closes it (end of the wait, job end or abort);
             // the state that closed it is read on the next round.
             TraceA("Show Manual Duplex Dialog");
-            RunManualDuplexDialog(SessionDialogWindow());
+            RunManualDuplex(SessionDialogWindow());
             break;
         case kDevStateDuplexEnd:
             TraceA("Hide Manual Duplex Dialog");
@@ -85,7 +87,7 @@ SNextPageHooks RealHooks()
 }
 
 // Another page waits: it must fit, and the device gets its parameters again. False on failure.
-bool ArmNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool& bFailed)
+bool ArmNextPage(CScanJob& ctl, TW_PENDINGXFERS* pPending, bool& bFailed)
 {
     const uint64_t nFree = SystemFreeBytes();
     MEMORYSTATUSEX st{};
@@ -125,7 +127,7 @@ bool ArmNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool& bFailed)
 
 // The document feeder: wait for the device's next page, or end the batch. Without a started
 // device job no page can ever arrive, so there is nothing to wait for.
-bool FeederNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool bJobRunning)
+bool FeederNextPage(CScanJob& ctl, TW_PENDINGXFERS* pPending, bool bJobRunning)
 {
     const int nTransferred = ++g_nPagesTransferred;
     TraceA("MSG_ENDXFER, read pages: %d", nTransferred);
@@ -161,8 +163,7 @@ bool FeederNextPage(CScanController& ctl, TW_PENDINGXFERS* pPending, bool bJobRu
 TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
 {
     TraceA("MSG_ENDXFER");
-    CScanController& ctl = CScanController::Instance();
-    CMainUIDialog* pDialog = SessionDialog();
+    CScanJob& ctl = CScanJob::Current();
     if (g_appFlags.bAcrobat && g_b_devmon_close)
         return TWRC_SUCCESS;
     if (g_appFlags.bImageEditor2) {
@@ -170,11 +171,9 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
         EnableSessionDialog();
     }
     bool bOk = true;
-    if (pDialog) {
-        if (HWND hWnd = pDialog->GetSafeHwnd(); hWnd && IsWindowVisible(hWnd))
-            SetActiveWindow(hWnd);
-    }
-    // The controller is there with or without the window: without one the batch is headless.
+    if (HWND hWnd = SessionDialogWindow(); hWnd && IsWindowVisible(hWnd))
+        SetActiveWindow(hWnd);
+    // The job is there with or without the window: without one the batch is headless.
     if (g_appFlags.bImageEditor1) {
         pPending->Count = 0;
     } else if (ctl.IsFeeder()) {
@@ -193,8 +192,11 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
     } else {
         pPending->Count = 0;
     }
-    if (SessionState() == 700)
+    if (SessionState() == 700) {
         SetSessionState(600);
+        if (g_appFlags.bPhotoshopCS2)
+            PlaceSessionDialog();
+    }
     if (!bOk || !g_bKeepOpen) {
         SessionCloseRequest();
     } else if (g_appFlags.bImageEditor2 && !ctl.IsFeeder()) {
@@ -259,7 +261,7 @@ TW_UINT16 CMsgPendingXfer::Handle(_MsgInfo* pInfo)
         SetSessionState(500);
         if (pPending)
             pPending->Count = 0;
-        if (CScanController::Instance().CloseDeviceOnce(false))
+        if (CScanJob::Current().CloseDeviceOnce(false))
             SessionCloseRequest();
         g_bScanStarted = false;
         return TWRC_SUCCESS;

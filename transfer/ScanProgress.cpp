@@ -5,12 +5,21 @@
 namespace {
 
 std::atomic<IScanProgress*> g_pProgress{nullptr};
+std::atomic<ManualDuplexRunner> g_pfnManualDuplex{nullptr};
 
 }  // namespace
 
 void SetScanProgress(IScanProgress* pProgress) { g_pProgress = pProgress; }
 
 IScanProgress* ScanProgress() { return g_pProgress; }
+
+void SetManualDuplexRunner(ManualDuplexRunner pfn) { g_pfnManualDuplex = pfn; }
+
+void RunManualDuplex(HWND hOwner)
+{
+    if (ManualDuplexRunner pfn = g_pfnManualDuplex)
+        pfn(hOwner);
+}
 
 void PostToProgress(UINT nMsg, WPARAM wParam)
 {

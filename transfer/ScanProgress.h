@@ -1,6 +1,7 @@
-// The progress dialog's part in a scan, as the scan thread and its starters see it: the event
-// the thread waits for before it starts the device, the window it posts progress (0x557) and
-// the close message (0x568) to, and the modal loop the starter runs meanwhile.
+// The scan-time dialogs as the transfer side sees them. The progress dialog: the event the scan
+// thread waits for before it starts the device, the window it posts progress (0x557) and the
+// close message (0x568) to, and the modal loop the starter runs meanwhile. The manual-duplex
+// dialog: shown while the user turns the stack over.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,12 @@ public:
 // The progress dialog scans use; null runs scans without one.
 void SetScanProgress(IScanProgress* pProgress);
 IScanProgress* ScanProgress();
+
+// The manual-duplex dialog, modal until the device ends the wait; installed with the dialogs.
+using ManualDuplexRunner = void (*)(HWND hOwner);
+void SetManualDuplexRunner(ManualDuplexRunner pfn);
+// Runs it; nothing without one.
+void RunManualDuplex(HWND hOwner);
 
 // Posts to the progress dialog when it is shown; nothing otherwise (a null window would post
 // to the calling thread's own queue).

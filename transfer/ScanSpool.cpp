@@ -7,7 +7,7 @@
 
 #include "device/DevMonStatus.h"
 #include "device/LLDGlobal.h"
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "device/ScanMessages.h"
 #include "imaging/AutoCrop.h"
 #include "imaging/Deskew.h"
@@ -77,9 +77,9 @@ private:
 };
 
 // The spool cannot be used: the job ends and the application is asked to close the source.
-int AbandonSpool(CScanController& controller, const wchar_t* pszText, int nStringId)
+int AbandonSpool(CScanJob& job, const wchar_t* pszText, int nStringId)
 {
-    controller.CloseDeviceOnce(true);
+    job.CloseDeviceOnce(true);
     SessionCloseRequest();
     if (pszText)
         ShowScanText(pszText);
@@ -89,7 +89,7 @@ int AbandonSpool(CScanController& controller, const wchar_t* pszText, int nStrin
 }
 
 struct SProgressArgs {
-    CScanController* pController;
+    CScanJob* pJob;
 };
 
 DWORD WINAPI PageProgressThread(LPVOID)
@@ -150,7 +150,7 @@ void PostRowProgress(uint32_t nRow, uint32_t nHeight, int& nLastProgress)
 }
 
 // Reads the page's rows into the spool; sets *pRowsRead. 0, a device status or kSpoolFailed.
-int ReadRows(CScanController& controller, uint32_t nRowBytes, uint32_t nHeight, uint32_t* pRowsRead)
+int ReadRows(CScanJob& job, uint32_t nRowBytes, uint32_t nHeight, uint32_t* pRowsRead)
 {
     const uint32_t nLinesPerView = std::max<uint32_t>(1, kViewBytes / nRowBytes);
     int nLastProgress = 0;
@@ -159,7 +159,7 @@ int ReadRows(CScanController& controller, uint32_t nRowBytes, uint32_t nHeight, 
         const uint32_t nRows = std::min(nLinesPerView, nHeight - nFirst);
         CSpoolView view(ScanImage(), nFirst * nRowBytes, nRows * nRowBytes);
         if (!view.Data())
-            return AbandonSpool(controller, L"数据传输失败，请重启扫描任务。", 0);
+            return AbandonSpool(job, L"数据传输失败，请重启扫描任务。", 0);
         for (uint32_t i = 0; i < nRows; ++i) {
             if (!g_bReadStarted && !hProgressThread)
                 hProgressThread.reset(CreateThread(nullptr, 0, &PageProgressThread, nullptr, 0, nullptr));
@@ -188,7 +188,7 @@ CImage& ScanImage()
     return s_image;
 }
 
-int ScanToImageBuf_mapfile(CScanController& controller, uint32_t nWidth, uint32_t nHeight, int nPixelType,
+int ScanToImageBuf_mapfile(CScanJob& job, uint32_t nWidth, uint32_t nHeight, int nPixelType,
                            int nResolution)
 {
     CImage& image = ScanImage();
@@ -206,20 +206,20 @@ int ScanToImageBuf_mapfile(CScanController& controller, uint32_t nWidth, uint32_
         }
     }
     if (!bCreated)
-        return AbandonSpool(controller, nullptr, 1105);
+        return AbandonSpool(job, nullptr, 1105);
 
     g_iProgressBase = 0;
     g_bReadStarted = false;
     uint32_t nRowsRead = 0;
-    int nStatus = ReadRows(controller, nRowBytes, nHeight, &nRowsRead);
+    int nStatus = ReadRows(job, nRowBytes, nHeight, &nRowsRead);
     if (nStatus == ScanDrv_STATUS_EOF && nRowsRead > 0) {
         // The device ended the page early: keep what came, as a shorter page.
         TraceA("CDsAssistor::ScanToImageBuf_mapfile: DevMon_ReadScanData return ScanDrv_STATUS_EOF");
-        if (nRowsRead < controller.Height())
+        if (nRowsRead < job.Height())
             TraceA("CDsAssistor::ScanToImageBuf_mapfile: pDlg->m_nHeight(%d) not equal height(%d)",
-                   static_cast<int>(controller.Height()), static_cast<int>(nRowsRead));
+                   static_cast<int>(job.Height()), static_cast<int>(nRowsRead));
         nHeight = nRowsRead;
-        controller.SetSize(controller.Width(), nHeight);
+        job.SetSize(job.Width(), nHeight);
         image.SetHeight(static_cast<int>(nHeight));
         nStatus = DEVMON_STATUS_OK;
     }
@@ -229,19 +229,19 @@ int ScanToImageBuf_mapfile(CScanController& controller, uint32_t nWidth, uint32_
     }
 
     if (g_bAutoDeskew)
-        AutoRotate(controller, nPixelType, nResolution);
+        AutoRotate(job, nPixelType, nResolution);
     if (g_bAutoCrop)
-        AutoCrop(controller, nPixelType, nResolution);
+        AutoCrop(job, nPixelType, nResolution);
 
-    const int nSetting = controller.Record().nRotation;
+    const int nSetting = job.Record().nRotation;
     if (nSetting > 0) {
         static constexpr int kAngles[4] = {0, 270, 90, 180};
         const int nAngle = nSetting <= 3 ? kAngles[nSetting] : 0;
-        if (!RotateImageQuarter(image, BitsFor(nPixelType), controller.Width(), controller.Height(), nAngle))
+        if (!RotateImageQuarter(image, BitsFor(nPixelType), job.Width(), job.Height(), nAngle))
             return -1;
         if (nAngle != 180) {
-            image.SetWidth(static_cast<int>(controller.Height()));
-            image.SetHeight(static_cast<int>(controller.Width()));
+            image.SetWidth(static_cast<int>(job.Height()));
+            image.SetHeight(static_cast<int>(job.Width()));
         }
     }
     image.ResetReadPos();

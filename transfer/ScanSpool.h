@@ -9,7 +9,7 @@
 #include <memory>
 
 class CImage;
-class CScanController;
+class CScanJob;
 class Data_MapFile;
 
 // The scan image: the page the transfers read, process-wide.
@@ -18,8 +18,8 @@ CImage& ScanImage();
 // Reads one page of nWidth x nHeight. 0 on success; a device read status; -1 when the
 // rotation failed; -10000 when the spool could not be created or mapped. A page whose data
 // ends early (status 200 after at least one row) is kept with the rows read, and the
-// controller's height follows.
-int ScanToImageBuf_mapfile(CScanController& controller, uint32_t nWidth, uint32_t nHeight, int nPixelType,
+// job's height follows.
+int ScanToImageBuf_mapfile(CScanJob& job, uint32_t nWidth, uint32_t nHeight, int nPixelType,
                            int nResolution);
 
 // Rotates the spool by a quarter or half turn (the page rotation setting): a new spool holds
@@ -34,5 +34,5 @@ int CopyColumnStrip(Data_MapFile& source, uint32_t nRows, uint32_t nBytesPerRow,
 bool HasDiskSpaceForImage(int nBitsPerPixel, uint32_t nWidth, uint32_t nHeight);
 
 // The glue to deskew and crop; AutoCrop returns nonzero when it cropped.
-void AutoRotate(CScanController& controller, int nPixelType, int nResolution);
-int AutoCrop(CScanController& controller, int nPixelType, int nResolution);
+void AutoRotate(CScanJob& job, int nPixelType, int nResolution);
+int AutoCrop(CScanJob& job, int nPixelType, int nResolution);

@@ -6,7 +6,7 @@
 
 #include "device/DevMonStatus.h"
 #include "device/LLDGlobal.h"
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "device/TestSeams.h"
 #include "device/LLDState.h"
 #include "profile/Trace.h"
@@ -24,7 +24,7 @@ using CHandle = std::unique_ptr<void, SCloseHandle>;
 
 DWORD WINAPI Scanthread(LPVOID pParam)
 {
-    auto& controller = *static_cast<CScanController*>(pParam);
+    auto& job = *static_cast<CScanJob*>(pParam);
     TraceA("CMsgLib: Scanthread BEGIN");
     // The device starts only once the progress dialog is up to show what it does.
     if (IScanProgress* pProgress = ScanProgress())
@@ -33,7 +33,7 @@ DWORD WINAPI Scanthread(LPVOID pParam)
 
     int nStatus = DEVMON_STATUS_OK;
     if (!g_bScanStarted) {
-        if (controller.SetScanParam(true) == -1) {
+        if (job.SetScanParam(true) == -1) {
             g_iScanThreadRet = 1;
             PostToProgress(kMsgCloseDlg, 0);
             TraceA("CMsgLib: Scanthread END");
@@ -46,8 +46,8 @@ DWORD WINAPI Scanthread(LPVOID pParam)
     } else {
         g_bScanStarted = true;
         g_iScanThreadRet = 0;
-        int nRet = ScanToImageBuf_mapfile(controller, controller.Width(), controller.Height(), controller.PixelType(),
-                                          controller.Dpi());
+        int nRet = ScanToImageBuf_mapfile(job, job.Width(), job.Height(), job.PixelType(),
+                                          job.Dpi());
         if (nRet != 0)
             g_iScanThreadRet = nRet;
     }
@@ -73,14 +73,14 @@ void WaitDispatching(HANDLE hThread)
 
 }  // namespace
 
-int RunScanThread(CScanController& controller)
+int RunScanThread(CScanJob& job)
 {
     // A test stands in for the user who presses the progress dialog's Cancel while this page
     // of the batch is read.
     if (std::optional<uint64_t> nCancelAt = SeamValue(kSeamCancelAtPage);
         nCancelAt && static_cast<uint64_t>(g_nPagesTransferred.load()) + 1 == *nCancelAt)
         gbcancel = TRUE;
-    CHandle hThread(CreateThread(nullptr, 0, &Scanthread, &controller, 0, nullptr));
+    CHandle hThread(CreateThread(nullptr, 0, &Scanthread, &job, 0, nullptr));
     if (!hThread) {
         TraceA("CMsgLib: CreateThread error %lu", GetLastError());
         g_iScanThreadRet = DEVMON_STATUS_FAIL;
@@ -92,8 +92,8 @@ int RunScanThread(CScanController& controller)
     return g_iScanThreadRet;
 }
 
-void MsgLib_StartScan(CScanController& controller)
+void MsgLib_StartScan(CScanJob& job)
 {
-    RunScanThread(controller);
+    RunScanThread(job);
     SessionXferReady();
 }

@@ -2,12 +2,12 @@
 // batch and spools the page, while the calling thread runs the progress dialog.
 #pragma once
 
-class CScanController;
+class CScanJob;
 
 // Starts the scan thread, runs the progress dialog (or, without one, waits while dispatching
 // the thread's messages) until the thread has ended, and returns g_iScanThreadRet.
-int RunScanThread(CScanController& controller);
+int RunScanThread(CScanJob& job);
 
 // Scans the page at once and then tells the application it is ready (automatic crop or
 // deskew: the page size is known only after the page has been processed).
-void MsgLib_StartScan(CScanController& controller);
+void MsgLib_StartScan(CScanJob& job);

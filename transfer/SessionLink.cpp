@@ -4,7 +4,6 @@
 #include "twain/CapTable.h"
 #include "twain/DsAssistor.h"
 #include "twain/FakeUI.h"
-#include "ui/MainUIDialog.h"
 
 TW_UINT16 SessionState() { return g_pDsAssistor ? g_pDsAssistor->GetState() : 300; }
 
@@ -20,17 +19,11 @@ void SetSessionCondition(TW_UINT16 wCode)
         g_pDsAssistor->SetConditionCode(wCode);
 }
 
-CMainUIDialog* SessionDialog()
+HWND SessionDialogWindow()
 {
     if (!g_pDsAssistor || !g_pDsAssistor->FakeUI())
         return nullptr;
-    return g_pDsAssistor->FakeUI()->Dialog();
-}
-
-HWND SessionDialogWindow()
-{
-    CMainUIDialog* pDialog = SessionDialog();
-    return pDialog ? pDialog->GetSafeHwnd() : nullptr;
+    return g_pDsAssistor->FakeUI()->DialogWindow();
 }
 
 void EnableSessionDialog()
@@ -52,6 +45,19 @@ void SessionCloseRequest()
     if (!g_pDsAssistor)
         return;
     NotifyCloseDsRequest(g_pDsAssistor->DsIdentity(), g_pDsAssistor->AppIdentity(), g_bNoUI != FALSE);
+}
+
+void SessionCloseDsOk()
+{
+    if (g_pDsAssistor)
+        NotifyMergeScanErrorEnd(g_pDsAssistor->DsIdentity(), g_pDsAssistor->AppIdentity());
+}
+
+void PlaceSessionDialog()
+{
+    HWND hWnd = SessionDialogWindow();
+    if (hWnd && (g_appFlags.bPhotoshopNotCS4 || g_appFlags.bClientWindow))
+        ::SetWindowPos(hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 std::wstring SessionXferFileName() { return g_pDsAssistor ? g_pDsAssistor->XferFileName() : std::wstring(); }

@@ -8,16 +8,12 @@
 
 #include "twain/TwainTypes.h"
 
-class CMainUIDialog;
-
 // 300 without a session.
 TW_UINT16 SessionState();
 void SetSessionState(TW_UINT16 wState);
 void SetSessionCondition(TW_UINT16 wCode);
 
-// The scanning dialog (shown or hidden), or null.
-CMainUIDialog* SessionDialog();
-// Its window, or null.
+// The scanning dialog's window (shown or hidden), or null.
 HWND SessionDialogWindow();
 // Re-enables the dialog window after a page (it is disabled while a scan runs).
 void EnableSessionDialog();
@@ -26,6 +22,13 @@ void EnableSessionDialog();
 void SessionXferReady();
 // MSG_CLOSEDSREQ, once per enable, when the source runs without its dialog or the user closed it.
 void SessionCloseRequest();
+
+// MSG_CLOSEDSOK: the merge series ended; the application saves what it has.
+void SessionCloseDsOk();
+
+// The dialog placement some host programs need (Photoshop before CS4, the client program): the
+// scanning dialog is kept above the host's windows.
+void PlaceSessionDialog();
 
 // The name the application gave with DAT_SETUPFILEXFER.
 std::wstring SessionXferFileName();

@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "imaging/AutoCrop.h"
 #include "imaging/Deskew.h"
 #include "imaging/ImgEffectBinding.h"
@@ -48,15 +48,15 @@ int BitsFor(int nPixelType) { return nPixelType == 0 ? 1 : nPixelType == 1 ? 8 :
 
 }  // namespace
 
-void AutoRotate(CScanController& controller, int nPixelType, int nResolution)
+void AutoRotate(CScanJob& job, int nPixelType, int nResolution)
 {
     if (nResolution == 1200) {
         TraceA("分辨率为1200时，不纠偏");
         return;
     }
     TraceA("AutoRotate<---------");
-    const int32_t nWidth = static_cast<int32_t>(controller.Width());
-    const int32_t nHeight = static_cast<int32_t>(controller.Height());
+    const int32_t nWidth = static_cast<int32_t>(job.Width());
+    const int32_t nHeight = static_cast<int32_t>(job.Height());
     CWholeSpool spool(ScanImage());
     const size_t nPage = size_t(SpoolRowBytes(nWidth, BitsFor(nPixelType))) * nHeight;
     if (!spool.Data() || nPage > spool.Size()) {
@@ -90,11 +90,11 @@ void AutoRotate(CScanController& controller, int nPixelType, int nResolution)
     TraceA("AutoRotate--------->");
 }
 
-int AutoCrop(CScanController& controller, int nPixelType, int nResolution)
+int AutoCrop(CScanJob& job, int nPixelType, int nResolution)
 {
     TraceA("AutoCrop<---------");
-    const int32_t nWidth = static_cast<int32_t>(controller.Width());
-    const int32_t nHeight = static_cast<int32_t>(controller.Height());
+    const int32_t nWidth = static_cast<int32_t>(job.Width());
+    const int32_t nHeight = static_cast<int32_t>(job.Height());
     CWholeSpool spool(ScanImage());
     if (!spool.Data()) {
         TraceA("NULL == hTmp");
@@ -112,7 +112,7 @@ int AutoCrop(CScanController& controller, int nPixelType, int nResolution)
     int nCropped = auto_crop(&fx, spool.Data(), out.data(), &param);
     if (nCropped && param.nOutWidth > 0 && param.nOutHeight > 0) {
         std::memcpy(spool.Data(), out.data(), out.size());
-        controller.SetSize(static_cast<uint32_t>(param.nOutWidth), static_cast<uint32_t>(param.nOutHeight));
+        job.SetSize(static_cast<uint32_t>(param.nOutWidth), static_cast<uint32_t>(param.nOutHeight));
     }
     TraceA("AutoCrop--------->");
     return nCropped;

@@ -2,15 +2,14 @@
 
 #include <cmath>
 
-#include "device/ScanController.h"
+#include "transfer/ScanJob.h"
 #include "profile/Trace.h"
 #include "transfer/DibBuilder.h"
 #include "transfer/ScanThread.h"
 #include "transfer/SessionLink.h"
 #include "transfer/TransferFlags.h"
-#include "ui/MainUIDialog.h"
 
-int ScanPendingPage(CScanController& controller, const char* pszTrace, bool bProbeMemory)
+int ScanPendingPage(CScanJob& job, const char* pszTrace, bool bProbeMemory)
 {
     if (!g_bNeedScan)
         return 0;
@@ -18,20 +17,18 @@ int ScanPendingPage(CScanController& controller, const char* pszTrace, bool bPro
     int nRet;
     if (g_bAutoCrop || g_bAutoDeskew)
         nRet = g_iScanThreadRet;
-    else if (bProbeMemory && !CheckDibMemory(controller.EffectiveWidth(), controller.EffectiveHeight(),
-                                             controller.PixelType()))
+    else if (bProbeMemory && !CheckDibMemory(job.EffectiveWidth(), job.EffectiveHeight(),
+                                             job.PixelType()))
         nRet = -100;
     else
-        nRet = RunScanThread(controller);
+        nRet = RunScanThread(job);
     g_bNeedScan = false;
     return nRet;
 }
 
-void ClearScanInProgress(CScanController& controller)
+void ClearScanInProgress(CScanJob& job)
 {
-    if (CMainUIDialog* pDialog = SessionDialog())
-        pDialog->ClearScanning();
-    controller.EndOfJob();
+    job.EndOfJob();
 }
 
 TW_FIX32 ToFix32(double dValue)

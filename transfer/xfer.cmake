@@ -8,6 +8,8 @@ mvl_portable_library(mvl_xfer_core
 if(WIN32)
   target_sources(mvlTWAIN64 PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ScanProgress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScanJob.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DeviceEvents.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SessionLink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/XferSupport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanThread.cpp

@@ -10,6 +10,7 @@
 #include "device/LLDGlobal.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
+#include "transfer/ScanJob.h"
 #include "transfer/TransferFlags.h"
 #include "twain/FakeScanner.h"
 #include "twain/FakeUI.h"
@@ -148,16 +149,27 @@ int CDsAssistor::ScannerOp1(int, int, int)
 
 int CDsAssistor::ScannerOp2(int a, int b, int c, int d)
 {
-    return m_pFakeScanner && m_pFakeScanner->Forward(10) == 0 ? 1 : 0;
+    // The holder's operation 10 takes the first two arguments the other way round; it holds no
+    // scanner, so the call fails and the next operation 3 is told.
+    if (!m_pFakeScanner || m_pFakeScanner->Forward(10) != 0) {
+        m_bScannerCallFailed = true;
+        return 0;
+    }
+    return 1;
 }
 
 int CDsAssistor::ScannerOp3(int)
 {
+    // After a failed operation 2 a held scanner would be given 1 instead of the argument.
+    m_bScannerCallFailed = false;
     return m_pFakeScanner ? m_pFakeScanner->Forward(12) : 1;
 }
 
 int CDsAssistor::ScannerOp4(int)
 {
+    // The application's window was disabled for the scanner's own dialog.
+    if (m_hParent && ::IsWindow(m_hParent))
+        ::EnableWindow(m_hParent, TRUE);
     return m_pFakeScanner ? m_pFakeScanner->Forward(12) : 1;
 }
 
@@ -265,7 +277,7 @@ TW_UINT16 CDsAssistor::DisableDS()
     CloseDeviceAtDisable();
     CMainUIDialog* pDialog = m_pFakeUI ? m_pFakeUI->Dialog() : nullptr;
     if (pDialog) {
-        pDialog->ClearScanning();
+        CScanJob::Current().SetBusy(false);
         // In file-output mode the calling program keeps working with the dialog after the disable.
         if (!g_bFileOutputMode)
             m_pFakeUI->DestroyDlg();

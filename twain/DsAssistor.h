@@ -81,6 +81,8 @@ private:
     std::wstring m_sXferFileName;
     CFakeUI* m_pFakeUI = nullptr;
     CFakeScanner* m_pFakeScanner = nullptr;
+    // A scanner call forwarded by operation 2 failed; operation 3 passes that on.
+    bool m_bScannerCallFailed = false;
 };
 
 extern CDsAssistor* g_pDsAssistor;

@@ -2,6 +2,7 @@
 
 #include "twain/UIFactory.h"
 #include "twain/UIImp.h"
+#include "ui/MainUIDialog.h"
 
 IMPLEMENT_DYNCREATE(CFakeUI)
 
@@ -45,4 +46,10 @@ int CFakeUI::FilterMessage(MSG* pMsg)
 CMainUIDialog* CFakeUI::Dialog() const
 {
     return m_pUIImp ? m_pUIImp->Dialog() : nullptr;
+}
+
+HWND CFakeUI::DialogWindow() const
+{
+    CMainUIDialog* pDialog = Dialog();
+    return pDialog ? pDialog->GetSafeHwnd() : nullptr;
 }

@@ -26,6 +26,8 @@ public:
     CUIImp* Imp() const { return m_pUIImp.get(); }
     // The scanning dialog, or null.
     CMainUIDialog* Dialog() const;
+    // Its window, or null.
+    HWND DialogWindow() const;
 
 private:
     std::unique_ptr<CUIImp> m_pUIImp;

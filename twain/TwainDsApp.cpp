@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "device/ScanController.h"
+#include "device/LLDGlobal.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "twain/CapabilityTable.h"
@@ -15,6 +15,9 @@
 #include "transfer/AppLink.h"
 #include "transfer/SessionLink.h"
 #include "twain/TripletTrace.h"
+#include "transfer/AppLink.h"
+#include "ui/MainUIDialog.h"
+#include "ui/ScanController.h"
 #include "ui/ScanDialogsSetup.h"
 
 CTwainDsApp theApp;
@@ -50,6 +53,11 @@ BOOL CTwainDsApp::InitInstance()
     SCapabilityHooks hooks;
     hooks.pfnFeederLoaded = []() -> BOOL { return ProbePaperInFeeder() > 0; };
     hooks.pfnShowMergeScanDialog = &ShowMergeScanDialog;
+    hooks.pfnPixelFlavorAnswered = [] {
+        CMainUIDialog* pDialog = g_pDsAssistor && g_pDsAssistor->FakeUI() ? g_pDsAssistor->FakeUI()->Dialog() : nullptr;
+        if (g_appFlags.bPhotoshop && pDialog)
+            pDialog->SetDeferredClose();
+    };
     SetCapabilityHooks(hooks);
     // Scans show their progress and their messages in the source's own dialogs.
     InstallScanDialogs();
@@ -100,5 +108,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         DisableThreadLibraryCalls(hInstance);
         return theApp.InitInstance();
     }
+    // Before the source's objects go (the scanning dialog among them, which frees the device
+    // library): under the loader lock nothing may wait for the library's threads.
+    if (dwReason == DLL_PROCESS_DETACH)
+        g_LLD.AbandonAtUnload();
     return TRUE;
 }

@@ -1,45 +1,81 @@
 // The scanning dialog: the source's own window, created at MSG_ENABLEDS and destroyed at
-// MSG_DISABLEDS. Shown when the application asks for the user interface; otherwise it stays
-// hidden and owns the scan the application started without it.
+// MSG_DISABLEDS (in file-output mode it survives the disable). Shown when the application asks
+// for the user interface; otherwise it stays hidden, restores the user's settings all the
+// same and owns the scan the application started without it.
+//
+// What the parts built on it use (the settings pages, the preview, the save-settings page):
+// Record() is the current scan-parameter record, which every change writes to at once;
+// OnSettingChanged() after each change marks the setting as unsaved (1020) and refreshes what
+// the next scan will produce; SetScanOutput() hands over the description of the output files
+// in file-output mode.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "device/ScanParamRecord.h"
 #include "profile/Resources.h"
+#include "settings/SettingsRestore.h"
 #include "ui/Dialog.h"
+#include "ui/DialogSkin.h"
+#include "ui/MainDialogIds.h"
 
 class CDsProxy;
 class CDialogClassCopy;
 class CGetMessageHook;
+class CChildPage;
+class CDlg_ImgINFO;
+class IScanOutput;
 
 // The class name the dialog templates use, so that others can find the window.
 inline constexpr wchar_t kMainUIClassName[] = L"Q7100UIFLAG";
 
-class CMainUIDialog : public CDialog {
+// Timers of the scanning dialog.
+constexpr UINT_PTR kTimerAfterAbout = 30002;  // preview drawing allowed again
+constexpr UINT_PTR kTimerBringToTop = 30003;
+constexpr UINT_PTR kTimerFocusScan = 30011;
+
+class CMainUIDialog : public CDialog, private ISettingsRestoreHost {
 public:
-    static constexpr UINT IDD = 10257;
+    static constexpr UINT IDD = IDD_MAIN_UI;
     // The template in file-output mode (saving to files or e-mail for the calling program).
-    static constexpr UINT IDD_FILE_OUTPUT = 1004;
-    static constexpr UINT IDC_SCAN = 20006;
+    static constexpr UINT IDD_FILE_OUTPUT = IDD_MAIN_UI_FILE_OUTPUT;
 
     // Templates, strings and bitmaps come from the language library of the user's language;
     // hResModule (the source's own fallback templates) only when that library is missing.
     CMainUIDialog(UINT nIdTemplate, HINSTANCE hResModule, CDsProxy* pProxy);
     ~CMainUIDialog() override;
 
-    // Starts a scan with the values the application negotiated, without showing the window
-    // (the scan controller's work; 0 when it started).
+    // Starts a scan with the values the application negotiated, without showing the window.
     virtual int StartScanWithoutUI();
+    // The Scan button: one scan, the self test, or the next page of a merge series. The result
+    // of the last scan (1 handed on, 0 busy, -1 failed).
+    int OnBnClickedScan();
 
-    BOOL IsScanning() const { return m_bScanning; }
-    void ClearScanning() { m_bScanning = FALSE; }
     bool UserClosed() const { return m_bUserClosed; }
     // Removes the get-message hook installed when the window opened.
     void RemoveMessageHook();
     bool HasMessageHook() const { return m_pHook != nullptr; }
-
     BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // For the settings pages, the preview and the save-settings page.
+    SScanParamRecord& Record();
+    void OnSettingChanged();
+    void RefreshSettingsDisplays();
+    void SetScanOutput(IScanOutput* pOutput);
+    IScanOutput* ScanOutput() const { return m_pOutput; }
+    // The host program asked for the deferred close (Photoshop after ICAP_PIXELFLAVOR): the
+    // next change of activation ends the device job and asks the application to close.
+    void SetDeferredClose() { m_bDeferredClose = true; }
+    // The window is shown to the user (not the hidden dialog of a scan without it).
+    bool WithUI() const { return m_bWithUI; }
+    // The name in the setting-name box and its position in the list (-1 when not in it).
+    std::wstring CurrentSettingName() const;
+    int SettingPosition() const { return m_nPosition; }
+    // The preview control draws only while this holds (not while the About box is up).
+    bool PreviewDrawingAllowed() const { return m_bPreviewDrawing; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -48,17 +84,83 @@ protected:
     void OnCancel() override;
 
 private:
+    // Construction and opening.
+    void LoadLanguageLibrary();
+    void RegisterHandlers();
+    void InitControls();
+    void CreatePages();
+    bool RestoreSettings();
+    void ShowRecord();
+    void SetTitle();
+    bool PaintBackground(HDC hDC);
+    void OnDestroyWindow();
+    void WriteCurrentSetting();
+
     // The application's loop does not know this modeless window: keyboard messages reach the
     // dialog's own pre-translation through the hook.
     void OnHookedMessage(MSG& msg, bool bRemoved);
+    bool OnAltKey(const MSG& msg);
 
-    void LoadLanguageLibrary();
+    // Commands.
+    void OnBnClickedPreview();
+    void OnHelp();
+    void OnAbout();
+    void OnDetails();
+    void OnClearPreview();
+    void OnPageTab(bool bAdvanced);
+    void OnUnitChanged();
+    void Close();
+    void OnTimerBringToTop();
+    void OnActivate(WPARAM wParam);
+
+    // Setting names.
+    void OnNameEdited();
+    void OnSaveSetting();
+    void OnDeleteSetting();
+    void OnNameSelected();
+    void ShowSaveButton(bool bSave, bool bEnabled);
+    std::vector<std::wstring> ListedNames() const;
+
+    // Scanning from the button.
+    int MergeLoop(int nResult);
+    int RunSelfTest();
+    bool CountDown(const std::wstring& sTitle, int nRun, int nCount, int nSeconds);
+
+    // ISettingsRestoreHost
+    std::wstring SettingText(int nStringId) override;
+    ScanParamBlob DefaultRecord() override;
+    void ApplyNetworkAddress(ScanParamBlob& record, const std::string& szAddress) override;
+    void UseFlatbedSource(ScanParamBlob& record) override;
+    void ShowSettingNames(const std::vector<std::wstring>& names) override;
+    void ShowSelectedSetting(int nPosition, bool bDeleteShown, bool bDeleteEnabled) override;
+    void UseRecord(const ScanParamBlob& record, const std::wstring& szName) override;
+    void UseOlderPlatformOpen() override;
+    void HidePortButton() override;
 
     CDsProxy* m_pProxy;
+    std::wstring m_sLangCode;
+    // Cleared when the object goes: loops that serve the application's messages check it.
+    std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
     // Declared before the class copy: the library it was registered for outlives it.
     std::optional<CLangResource> m_lang;
     std::shared_ptr<CDialogClassCopy> m_pClass;
     std::unique_ptr<CGetMessageHook> m_pHook;
-    BOOL m_bScanning = FALSE;
+    std::unique_ptr<CChildPage> m_pBasicPage;
+    std::unique_ptr<CChildPage> m_pAdvancedPage;
+    std::unique_ptr<CDlg_ImgINFO> m_pInfo;
+    // The buttons, bound so that each can take the product's look in one place.
+    CWnd m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
+    CWnd m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;
+    HWND m_hToolTip = nullptr;
+    CDialogBackground m_background;  // 1001, the face
+    CDialogBackground m_commandBand;  // 1002, behind the command buttons
+    IScanOutput* m_pOutput = nullptr;
+    int m_nPosition = -1;
+    bool m_bWithUI = false;
+    bool m_bRestored = false;
     bool m_bUserClosed = false;
+    bool m_bDeferredClose = false;
+    // The preview is not drawn while the About box is up and for a moment after it closed.
+    bool m_bPreviewDrawing = true;
+    bool m_bShowingRecord = false;
 };

@@ -7,11 +7,12 @@
 
 #include "device/LLDGlobal.h"
 #include "device/LLDState.h"
-#include "device/ScanController.h"
 #include "device/ScanMessages.h"
 #include "profile/Language.h"
 #include "profile/Resources.h"
 #include "profile/Trace.h"
+#include "transfer/AppLink.h"
+#include "transfer/DeviceEvents.h"
 #include "transfer/SessionLink.h"
 #include "transfer/TransferFlags.h"
 #include "transfer/ScanProgress.h"
@@ -20,6 +21,7 @@
 #include "ui/ManualDuplexDlg.h"
 #include "ui/MergeScanDlg.h"
 #include "ui/MessageDialogs.h"
+#include "ui/ScanController.h"
 #include "ui/ScanProgressDlg.h"
 
 namespace {
@@ -78,6 +80,9 @@ private:
 void PresentScanMessage(int nStringId, const wchar_t* pszText)
 {
     CScopedUILanguage lang;
+    // Photoshop CS2 loses the scanning dialog behind its own windows before each message.
+    if (g_appFlags.bPhotoshopCS2)
+        PlaceSessionDialog();
     std::wstring sText = pszText ? std::wstring(pszText) : LoadLangString(static_cast<UINT>(nStringId));
     ShowErrorText(sText, SessionDialogWindow());
 }
@@ -93,6 +98,19 @@ INT_PTR ShowErrorText(const std::wstring& sText, HWND hParent)
     return dlg.Show(OwnerOnThisThread(hParent));
 }
 
+INT_PTR ShowWarningText(const std::wstring& sText, HWND hParent, bool bWithCancel)
+{
+    CScopedUILanguage lang;
+    std::unique_ptr<CMessageDlg> pDlg;
+    if (bWithCancel)
+        pDlg = std::make_unique<CWarningDlg>(lang.Module());
+    else
+        pDlg = std::make_unique<CWarningOK>(lang.Module());
+    pDlg->SetMessage(sText);
+    pDlg->SetRightToLeft(g_bHebrew != FALSE);
+    return pDlg->Show(OwnerOnThisThread(hParent));
+}
+
 void RunManualDuplexDialog(HWND hOwner)
 {
     CScopedUILanguage lang;
@@ -106,20 +124,51 @@ void RunManualDuplexDialog(HWND hOwner)
     s_dlg.Run(OwnerOnThisThread(hOwner));
 }
 
+namespace {
+
+// One merge-scan dialog per process: the capability handler and the scanning dialog's merge
+// series share its count.
+CDlg_MergeScan& MergeScanDialog()
+{
+    static CDlg_MergeScan s_dlg(nullptr);
+    return s_dlg;
+}
+
+}  // namespace
+
+void MarkMergeScanError(bool bError)
+{
+    if (bError)
+        MergeScanDialog().MarkError();
+    else
+        MergeScanDialog().ClearErrorMark();
+}
+
+INT_PTR RunMergeScanDialog(HWND hOwner)
+{
+    CScopedUILanguage lang;
+    CDlg_MergeScan& dlg = MergeScanDialog();
+    dlg.SetResourceModule(lang.Module());
+    return dlg.DoModal(OwnerOnThisThread(hOwner));
+}
+
+void ResetMergeScanDialog() { MergeScanDialog().Reset(); }
+
+int MergeScanPageCount() { return MergeScanDialog().Count(); }
+
 int ShowMergeScanDialog()
 {
     HWND hScanDlg = SessionDialogWindow();
     if (!hScanDlg || ScanErrorReported() || gbcancel)
         return -1;
-    CScopedUILanguage lang;
-    static CDlg_MergeScan s_dlg(nullptr);
-    s_dlg.SetResourceModule(lang.Module());
-    s_dlg.ClearErrorMark();
-    INT_PTR nResult = s_dlg.DoModal(OwnerOnThisThread(hScanDlg));
+    MergeScanDialog().ClearErrorMark();
+    INT_PTR nResult = RunMergeScanDialog(hScanDlg);
+    // The scanning dialog scans the next page of the series when the posted click arrives.
+    CScanController::Instance().SetMergeScanNextPage(nResult == IDOK);
     if (nResult == IDOK)
-        ::PostMessageW(hScanDlg, WM_COMMAND, MAKEWPARAM(CMainUIDialog::IDC_SCAN, BN_CLICKED), 0);
+        ::PostMessageW(hScanDlg, WM_COMMAND, MAKEWPARAM(IDC_SCAN, BN_CLICKED), 0);
     else
-        s_dlg.Reset();
+        MergeScanDialog().Reset();
     return static_cast<int>(nResult);
 }
 
@@ -127,5 +176,6 @@ void InstallScanDialogs()
 {
     static CProgressDialogHost s_progress;
     SetScanProgress(&s_progress);
+    SetManualDuplexRunner(&RunManualDuplexDialog);
     SetScanMessagePresenter(&PresentScanMessage);
 }

@@ -14,8 +14,19 @@ void InstallScanDialogs();
 // 1 OK, 2 closed.
 INT_PTR ShowErrorText(const std::wstring& sText, HWND hParent);
 
+// The warning dialog with a text: with bWithCancel the one that asks (OK and Cancel).
+// 1 OK, 2 Cancel or closed.
+INT_PTR ShowWarningText(const std::wstring& sText, HWND hParent, bool bWithCancel);
+
 // The manual-duplex dialog, modal until the device ends the wait (0x568).
 void RunManualDuplexDialog(HWND hOwner);
+
+// The merge-scan dialog of the scanning dialog's merge series: its error mark (set after a
+// failed page, so that it shows the count unchanged), running it, resetting it, its count.
+void MarkMergeScanError(bool bError);
+INT_PTR RunMergeScanDialog(HWND hOwner);
+void ResetMergeScanDialog();
+int MergeScanPageCount();
 
 // The capability handler's merge question (CAP_SHOW_MERGE_SCAN_DIALOG_FLAG in file-output
 // mode): with the scanning dialog present, no error reported and no cancel, asks whether the

@@ -1,7 +1,11 @@
 #include "harness/DsLoader.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include "harness/TestEnv.h"
 
@@ -21,12 +25,17 @@ void ReplaceAll(std::string& s, const std::string& from, const std::string& to)
 
 std::string DefaultProfile()
 {
-    return "[TWAIN]\r\n"
+    // The language section first: tests add keys of section TWAIN at the end.
+    return "[English]\r\n"
+           "AP UI Title=MV Scan to File\r\n"
+           "Copyright=Copyright (C) 2026 Morvel Imaging\r\n"
+           "Right=All rights reserved.\r\n"
+           "[TWAIN]\r\n"
            "File Prefix=%PREFIX%\r\n"
            "Manufacturer=Morvel Imaging\r\n"
            "Registry=Software\\Morvel\\%PREFIX%\r\n"
-           "Setting Folder=Morvel\r\n"
-           "Setting Path=%PREFIX%\r\n"
+           "Setting Folder=\\Morvel\\\r\n"
+           "Setting Path=\\Morvel\\%PREFIX%\\\r\n"
            "Version=1.030\r\n"
            "Product Name(%MODEL%)=MV4200 Series\r\n"
            "IsPlatformK(%MODEL%)=TRUE\r\n"
@@ -94,6 +103,7 @@ CTestSource::~CTestSource()
     Unload();
     std::error_code ec;
     fs::remove_all(m_sModelDir, ec);
+    fs::remove_all(SettingsDir(), ec);
     fs::remove(m_sProfilePath, ec);
 }
 
@@ -104,6 +114,45 @@ void CTestSource::Unload()
         FreeLibrary(m_hModule);
     m_hModule = nullptr;
     m_pfnEntry = nullptr;
+}
+
+bool CTestSource::CopyUnderPrefix(const std::function<std::wstring(const std::wstring&)>& target) const
+{
+    const fs::path dir(m_sModelDir);
+    std::error_code ec;
+    // The names first: the copies land in the folder being read.
+    std::vector<std::pair<fs::path, std::wstring>> copies;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (std::wstring sTarget = target(entry.path().filename().wstring()); !sTarget.empty())
+            copies.emplace_back(entry.path(), sTarget);
+    bool bOk = !copies.empty();
+    for (const auto& [source, sTarget] : copies)
+        bOk = fs::copy_file(source, dir / sTarget, fs::copy_options::overwrite_existing, ec) && bOk;
+    return bOk;
+}
+
+bool CTestSource::CopyPrefixedLibraries() const
+{
+    return CopyUnderPrefix([this](const std::wstring& sName) {
+        return sName == L"mvllld.dll"         ? m_sPrefix + L"lld.dll"
+               : sName == L"mvlImgEffect.dll" ? m_sPrefix + L"ImgEffect.dll"
+                                              : std::wstring();
+    });
+}
+
+bool CTestSource::CopyPrefixedLanguageLibraries() const
+{
+    return CopyUnderPrefix([this](const std::wstring& sName) {
+        return sName.rfind(L"mvltwrc", 0) == 0 ? m_sPrefix + sName.substr(3) : std::wstring();
+    });
+}
+
+std::wstring CTestSource::SettingsDir() const
+{
+    wchar_t szAppData[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, szAppData)))
+        return L"";
+    return std::wstring(szAppData) + L"\\Morvel\\" + m_sPrefix + L"\\";
 }
 
 TW_UINT16 CTestSource::Call(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,14 @@ public:
     const std::wstring& ModelDir() const { return m_sModelDir; }
     const std::wstring& DsPath() const { return m_sDsPath; }
     const std::wstring& ProfilePath() const { return m_sProfilePath; }
+    // Where the default profile keeps this source's settings files (removed with the source).
+    std::wstring SettingsDir() const;
+    // The source looks for its device and effect libraries, and its language libraries, under
+    // its own File Prefix: copies of the installed ones under that name. Without the language
+    // libraries its dialogs fall back to the templates it carries (the progress dialog then
+    // does not show). False when one could not be copied.
+    bool CopyPrefixedLibraries() const;
+    bool CopyPrefixedLanguageLibraries() const;
     CTraceCapture& Trace() { return *m_pTrace; }
 
     TW_UINT16 Call(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData);
@@ -64,6 +73,8 @@ public:
     void Unload();
 
 private:
+    bool CopyUnderPrefix(const std::function<std::wstring(const std::wstring&)>& target) const;
+
     std::wstring m_sPrefix;
     std::wstring m_sModelDir;
     std::wstring m_sDsPath;

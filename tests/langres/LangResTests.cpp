@@ -93,25 +93,30 @@ public:
         wc.lpszClassName = L"Q7100UIFLAG";
         wc.hInstance = h;
         m_bClass = RegisterClassW(&wc) != 0;
-        // Pages (child templates) need a window to live in; the others are owned by it.
-        m_hOwner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
     }
     ~CTemplates()
     {
-        DestroyWindow(m_hOwner);
+        if (m_hHost)
+            DestroyWindow(m_hHost);
         if (m_bClass)
             UnregisterClassW(L"Q7100UIFLAG", m_h);
     }
-    HWND Create(UINT nId) const
+    // Pages (child templates) are made inside a hidden host window, dialogs on their own.
+    HWND Create(UINT nId)
     {
-        return CreateDialogParamW(m_h, MAKEINTRESOURCEW(nId), m_hOwner,
-                                  [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        auto proc = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+        HWND hDlg = CreateDialogParamW(m_h, MAKEINTRESOURCEW(nId), nullptr, proc, 0);
+        if (hDlg || GetLastError() != ERROR_TLW_WITH_WSCHILD)
+            return hDlg;
+        if (!m_hHost)
+            m_hHost = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+        return CreateDialogParamW(m_h, MAKEINTRESOURCEW(nId), m_hHost, proc, 0);
     }
 
 private:
     HMODULE m_h;
     bool m_bClass = false;
-    HWND m_hOwner = nullptr;
+    HWND m_hHost = nullptr;
 };
 
 std::vector<HWND> Children(HWND hDlg)

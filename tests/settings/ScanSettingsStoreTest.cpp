@@ -218,6 +218,11 @@ TEST_F(ScanSettingsStoreTest, LocationComesFromTheProfile)
     const CSettingsLocation location = SettingsLocationFromProfile(L"/data");
     EXPECT_EQ(location.m_szFolder, L"/data/F");
     EXPECT_EQ(location.m_szDirectory, L"/data/F/P/");
+    // Parts without separators are folders below the application data all the same.
+    const std::wstring szSep = m_dir.Separator();
+    const CSettingsLocation bare = MakeSettingsLocation(L"D", L"Vendor", L"Vendor" + szSep + L"Scanner");
+    EXPECT_EQ(bare.m_szFolder, L"D" + szSep + L"Vendor");
+    EXPECT_EQ(bare.m_szDirectory, L"D" + szSep + L"Vendor" + szSep + L"Scanner" + szSep);
     WriteBytes(m_dir.Path() / "blocker", "a file where a folder should be");
     EXPECT_FALSE(CreateSettingsDirectories(MakeSettingsLocation(m_dir.Wide("blocker"), L"", m_dir.Separator() + L"x")));
 }

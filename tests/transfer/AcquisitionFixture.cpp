@@ -1,9 +1,13 @@
 #include "AcquisitionFixture.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include <gtest/gtest.h>
+
+#include "settings/ScanSettingsStore.h"
+#include "settings/SettingsProfile.h"
 #include <fstream>
 #include <sstream>
 
@@ -31,7 +35,7 @@ CXferDsm::CXferDsm()
     m_pfnReset = reinterpret_cast<void (*)()>(reinterpret_cast<void*>(GetProcAddress(m_hDll, "XferDsm_Reset")));
 }
 
-CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults)
+CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSimFaults, const std::string& sProfileExtra)
 {
     CXferDsm::Instance().Reset();
     m_nSpoolsBefore = SpoolFileCount();
@@ -40,13 +44,15 @@ CAcquisition::CAcquisition(const std::string& sSimDevice, const std::string& sSi
     mvltest::WriteTextFile(ini, "[Device]\r\n" + sSimDevice + "\r\n[Faults]\r\n" + sSimFaults + "\r\n");
     m_pIni = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_INI", ini.c_str());
     m_pLog = std::make_unique<mvltest::CScopedEnv>(L"MVLSIM_LOG", m_logPath.c_str());
-    m_pSrc = std::make_unique<mvltest::CTestSource>();
-    // The source looks for its libraries under its own File Prefix.
-    fs::path dir(m_pSrc->ModelDir());
-    std::error_code ec;
-    fs::copy_file(dir / L"mvllld.dll", dir / (m_pSrc->Prefix() + L"lld.dll"), fs::copy_options::overwrite_existing, ec);
-    fs::copy_file(dir / L"mvlImgEffect.dll", dir / (m_pSrc->Prefix() + L"ImgEffect.dll"),
-                  fs::copy_options::overwrite_existing, ec);
+    mvltest::SSourceOptions options;
+    options.sProfile = mvltest::DefaultProfile() + sProfileExtra;
+    m_pSrc = std::make_unique<mvltest::CTestSource>(options);
+    m_pSrc->CopyPrefixedLibraries();
+}
+
+bool CAcquisition::WithLanguageLibraries() const
+{
+    return m_pSrc->CopyPrefixedLanguageLibraries();
 }
 
 CAcquisition::~CAcquisition()
@@ -120,6 +126,26 @@ TW_UINT16 CAcquisition::Enable()
     return rc;
 }
 
+bool CAcquisition::StoreSetting(const SScanParamRecord& rec, const std::wstring& sName)
+{
+    return StoreCurrentSetting(m_pSrc->SettingsDir() + L"settings.dat", rec, sName);
+}
+
+TW_UINT16 CAcquisition::ScanFromDialog()
+{
+    TW_USERINTERFACE ui{};
+    ui.ShowUI = TRUE;
+    TW_UINT16 rc = m_pSrc->Control(DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
+    Pump();
+    HWND hDlg = FindWindowW(L"Q7100UIFLAG", nullptr);
+    if (rc != TWRC_SUCCESS || !hDlg)
+        return TWRC_FAILURE;
+    constexpr int kScanButton = 20006;
+    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(kScanButton, BN_CLICKED), 0);
+    Pump();
+    return rc;
+}
+
 TW_UINT16 CAcquisition::Disable()
 {
     TW_USERINTERFACE ui{};
@@ -181,6 +207,42 @@ std::vector<std::vector<uint8_t>> ExpectedPage(const SDeviceParams& p, int nPage
     req.nThreshold = p.nThreshold;
     req.area = p.area;
     return CChartRenderer(req).RenderAll();
+}
+
+namespace {
+
+// The profile version of the tests' sources: a file made under another would be discarded.
+std::wstring TestProfileValue(const wchar_t* pszKey)
+{
+    return std::wstring(pszKey) == L"Version" ? L"1.030" : L"";
+}
+
+}  // namespace
+
+bool StoreCurrentSetting(const std::wstring& sFile, const SScanParamRecord& rec, const std::wstring& sName)
+{
+    SetTwainProfileReader(&TestProfileValue);
+    std::error_code ec;
+    fs::create_directories(fs::path(sFile).parent_path(), ec);
+    const ScanParamBytes bytes = ScanParamToBytes(rec);
+    ScanParamBlob blob{};
+    std::copy(bytes.begin(), bytes.end(), blob.begin());
+    CScanSettingsStore store(sFile);
+    const bool bOk = store.PrepareFile() && store.WriteCurrent(sName, blob);
+    SetTwainProfileReader(nullptr);
+    return bOk;
+}
+
+SScanParamRecord TestRecord(int nSource, int nColourMode, int nResolutionIndex, int nPaperIndex)
+{
+    SProductFlags flags;
+    flags.bIsPlatformK = true;
+    SScanParamRecord rec = DefaultScanParam(flags);
+    rec.nSource = nSource;
+    rec.nColourMode = nColourMode;
+    rec.nResolutionIndex = nResolutionIndex;
+    rec.nPaperIndex = nPaperIndex;
+    return rec;
 }
 
 size_t SpoolFileCount()

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "device/ScanParamRecord.h"
 #include "harness/DsLoader.h"
 #include "harness/TestEnv.h"
 #include "sim/ChartRenderer.h"
@@ -45,17 +46,25 @@ struct SDeviceParams {
 
 class CAcquisition {
 public:
-    // sSimDevice: lines for section [Device]; sSimFaults: lines for [Faults].
-    explicit CAcquisition(const std::string& sSimDevice = "", const std::string& sSimFaults = "");
+    // sSimDevice: lines for section [Device]; sSimFaults: lines for [Faults]; sProfileExtra:
+    // lines after the default profile (more keys or sections).
+    explicit CAcquisition(const std::string& sSimDevice = "", const std::string& sSimFaults = "",
+                          const std::string& sProfileExtra = "");
     ~CAcquisition();
 
     mvltest::CTestSource& Src() { return *m_pSrc; }
+    // The language libraries under the source's prefix: its dialogs as a user sees them.
+    bool WithLanguageLibraries() const;
     bool SetU16(TW_UINT16 wCap, TW_UINT16 wValue);
     bool SetFix(TW_UINT16 wCap, double dValue);
     // Pixel type, resolution, paper size and source in one go; false when any was refused.
     bool Configure(int nPixelType, int nDpi, int nTwainSize, int nSource);
     TW_UINT16 Enable();
     TW_UINT16 Disable();
+    // The user's current setting, as a dialog closed earlier left it in the settings file.
+    bool StoreSetting(const SScanParamRecord& rec, const std::wstring& sName = L"Default");
+    // Enabled with the dialog (which opens on that setting) and its Scan button clicked.
+    TW_UINT16 ScanFromDialog();
     // Dispatches the messages the source posted to this thread (notifications from workers).
     static void Pump();
     long Calls(int nMsg) const { return CXferDsm::Instance().Calls(nMsg); }
@@ -74,6 +83,11 @@ private:
     std::unique_ptr<mvltest::CScopedEnv> m_pLog;
     std::unique_ptr<mvltest::CTestSource> m_pSrc;
 };
+
+// Writes a current setting into a settings file, as a dialog closed earlier would have left it.
+bool StoreCurrentSetting(const std::wstring& sFile, const SScanParamRecord& rec, const std::wstring& sName);
+// The default record of the A4 duplex model with a source, colour mode, resolution and paper.
+SScanParamRecord TestRecord(int nSource, int nColourMode, int nResolutionIndex, int nPaperIndex);
 
 // The page the simulator scans for those parameters, rows top first.
 std::vector<std::vector<uint8_t>> ExpectedPage(const SDeviceParams& p, int nPage = 1, int nSide = 0);

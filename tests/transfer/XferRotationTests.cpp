@@ -1,6 +1,7 @@
-// The page rotation setting through the data source: settings 1 (a quarter turn clockwise),
-// 2 (a quarter turn the other way) and 3 (half a turn) swap or keep the sizes in image info and
-// deliver the simulator's page turned; manual duplex turns the backs of the turned stack.
+// The page rotation setting through the data source, scanned from the dialog that opens on the
+// user's setting: settings 1 (a quarter turn clockwise), 2 (a quarter turn the other way) and 3
+// (half a turn) swap or keep the sizes in image info and deliver the simulator's page turned;
+// manual duplex turns the backs of the turned stack.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +11,9 @@
 using namespace xfertest;
 
 namespace {
+
+constexpr int kA6 = 2;  // in the flatbed's and the feeder's paper lists
+constexpr int k75Dpi = 0;
 
 using CRows = std::vector<std::vector<uint8_t>>;
 
@@ -73,11 +77,12 @@ TEST(XferRotation, EachSettingTurnsThePageAndReportsItsSize)
     for (int nType : {1, 2}) {
         for (int nSetting : {1, 2, 3}) {
             SCOPED_TRACE(testing::Message() << "pixel type " << nType << ", setting " << nSetting);
-            mvltest::CScopedEnv rotation(L"mvlTWAINseamRotation", std::to_wstring(nSetting).c_str());
             CAcquisition acq;
+            SScanParamRecord rec = TestRecord(0, nType, k75Dpi, kA6);
+            rec.nRotation = nSetting;
+            ASSERT_TRUE(acq.StoreSetting(rec));
             ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
-            ASSERT_TRUE(acq.Configure(nType, 75, 13, 0));
-            ASSERT_EQ(acq.Enable(), TWRC_SUCCESS);
+            ASSERT_EQ(acq.ScanFromDialog(), TWRC_SUCCESS);
             TW_IMAGEINFO info{};
             ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
             TW_UINT16 rc = 0;
@@ -105,11 +110,12 @@ TEST(XferRotation, ManualDuplexTurnsTheBacksHalfATurnMore)
     for (int nSetting : {0, 1}) {
         SCOPED_TRACE(testing::Message() << "setting " << nSetting);
         mvltest::CScopedEnv duplex(L"mvlTWAINseamManualDuplex", L"1");
-        mvltest::CScopedEnv rotation(L"mvlTWAINseamRotation", std::to_wstring(nSetting).c_str());
         CAcquisition acq("FeederSheets=2\r\nManualDuplexWaitMs=100\r\n");
+        SScanParamRecord rec = TestRecord(1, 1, k75Dpi, kA6);
+        rec.nRotation = nSetting;
+        ASSERT_TRUE(acq.StoreSetting(rec));
         ASSERT_EQ(acq.Src().Open(), TWRC_SUCCESS);
-        ASSERT_TRUE(acq.Configure(1, 75, 13, 1));
-        ASSERT_EQ(acq.Enable(), TWRC_SUCCESS);
+        ASSERT_EQ(acq.ScanFromDialog(), TWRC_SUCCESS);
         const std::pair<int, int> pages[] = {{1, 0}, {2, 0}, {2, 1}, {1, 1}};
         for (size_t i = 0; i < 4; ++i) {
             SCOPED_TRACE(testing::Message() << "page " << i + 1);

@@ -338,7 +338,8 @@ TEST(Enable, FileOutputModeUsesItsTemplateAndSurvivesDisable)
     ASSERT_EQ(1u, dialogs.size());
     wchar_t szTitle[64] = L"";
     GetWindowTextW(dialogs[0], szTitle, 64);
-    EXPECT_STREQ(L"TWAIN (save to file)", szTitle);
+    // The file-output title of the profile's language section.
+    EXPECT_STREQ(L"MV Scan to File", szTitle);
     ASSERT_EQ(TWRC_SUCCESS, Disable(ds));
     EXPECT_EQ(dialogs, ScanningDialogs());
     // The next enable replaces the surviving dialog.

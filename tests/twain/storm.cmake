@@ -9,6 +9,6 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/ProcessUsage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EndXferOutsideBatchTests.cpp
     ${CMAKE_SOURCE_DIR}/tests/transfer/AcquisitionFixture.cpp
-    LIBS mvl_sim_core user32)
+    LIBS mvl_sim_core mvl_settings mvl_device_params user32)
   add_dependencies(twain_storm_tests mvlxferdsm mvlTWAIN64 mvllld)
 endif()

@@ -41,17 +41,16 @@ CRealInstall::CRealInstall()
     // Installed, not loaded: the tool's source manager loads it in the tool's process.
     m_pSrc->Unload();
     m_sName = sProduct + " TWAIN";
-    fs::path dir(m_pSrc->ModelDir());
-    std::error_code ec;
-    // The source looks for its device and effect libraries under its own File Prefix.
-    bool bLld = fs::copy_file(dir / L"mvllld.dll", dir / (Prefix() + L"lld.dll"), fs::copy_options::overwrite_existing, ec);
-    bool bEffect = fs::copy_file(dir / L"mvlImgEffect.dll", dir / (Prefix() + L"ImgEffect.dll"),
-                                 fs::copy_options::overwrite_existing, ec);
-    m_bInstalled = bLld && bEffect && fs::exists(m_pSrc->DsPath());
+    m_bInstalled = m_pSrc->CopyPrefixedLibraries() && fs::exists(m_pSrc->DsPath());
     SetSim("");
 }
 
 CRealInstall::~CRealInstall() = default;
+
+bool CRealInstall::AddLanguageLibraries() const
+{
+    return m_pSrc->CopyPrefixedLanguageLibraries();
+}
 
 void CRealInstall::SetSim(const std::string& sDevice, const std::string& sFaults) const
 {

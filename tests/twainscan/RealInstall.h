@@ -34,6 +34,11 @@ public:
     const std::string& Name() const { return m_sName; }
     const std::wstring& Prefix() const { return m_pSrc->Prefix(); }
     const std::wstring& ModelDir() const { return m_pSrc->ModelDir(); }
+    // The language libraries beside it: its dialogs as a user sees them (without them the source
+    // falls back to the dialog templates it carries).
+    bool AddLanguageLibraries() const;
+    // Where the source keeps its settings files.
+    std::wstring SettingsDir() const { return m_pSrc->SettingsDir(); }
     // Rewrites the simulator's settings file beside its library: lines of [Device] and [Faults].
     void SetSim(const std::string& sDevice, const std::string& sFaults = "") const;
     // Sets a key of section "TWAIN" in the source's product profile.

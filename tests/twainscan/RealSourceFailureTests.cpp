@@ -6,20 +6,6 @@
 
 namespace {
 
-// The source's scanning dialog, once it is on screen.
-HWND FindVisibleScanDialog(DWORD dwProcess)
-{
-    HWND hFound = nullptr;
-    for (HWND h = FindWindowExW(nullptr, nullptr, L"Q7100UIFLAG", nullptr); h && !hFound;
-         h = FindWindowExW(nullptr, h, L"Q7100UIFLAG", nullptr)) {
-        DWORD dwOwner = 0;
-        GetWindowThreadProcessId(h, &dwOwner);
-        if (dwOwner == dwProcess && IsWindowVisible(h))
-            hFound = h;
-    }
-    return hFound;
-}
-
 // A named mutex with an access list nobody is refused by, as the source makes its own.
 class CScopedMutex {
 public:

@@ -19,6 +19,20 @@
 #include "twainscan/ExitStatus.h"
 #include "twainscan/Raster.h"
 
+// The source's scanning dialog in another process, once it is on screen; null before.
+inline HWND FindVisibleScanDialog(DWORD dwProcess)
+{
+    HWND hFound = nullptr;
+    for (HWND h = FindWindowExW(nullptr, nullptr, L"Q7100UIFLAG", nullptr); h && !hFound;
+         h = FindWindowExW(nullptr, h, L"Q7100UIFLAG", nullptr)) {
+        DWORD dwOwner = 0;
+        GetWindowThreadProcessId(h, &dwOwner);
+        if (dwOwner == dwProcess && IsWindowVisible(h))
+            hFound = h;
+    }
+    return hFound;
+}
+
 class RealToolTest : public testing::Test {
 protected:
     // Long enough for a page at the resolutions these tests use, short enough that a source

@@ -132,6 +132,13 @@ void TypeText(HWND hCtrl, const std::wstring& sText)
         ::PostMessageW(hCtrl, WM_CHAR, ch, 1);
 }
 
+void Retype(HWND hDlg, HWND hField, const std::wstring& sText)
+{
+    FocusCtrl(hDlg, hField);
+    TypeText(hField, L"\x01" + sText);
+    ::Sleep(150);
+}
+
 void ClickCtrl(HWND hCtrl)
 {
     RECT rc{};

@@ -25,6 +25,8 @@ std::wstring CtrlText(HWND hDlg, int nCtrlId);
 // Characters typed into the control (as the keyboard's translation posts them); Ctrl+A, Ctrl+C
 // and Ctrl+V are L"\x01", L"\x03" and L"\x16".
 void TypeText(HWND hCtrl, const std::wstring& sText);
+// Replaces a field's text by typing: the focus to it, Ctrl+A, then the characters.
+void Retype(HWND hDlg, HWND hField, const std::wstring& sText);
 // A left click in the middle of the control.
 void ClickCtrl(HWND hCtrl);
 // Moves the dialog's focus to the control, as Tab would.

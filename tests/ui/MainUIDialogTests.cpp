@@ -1,177 +1,329 @@
-// The scanning dialog through the UI implementation and holder that own it, built into this
-// program with the data source's fallback templates (so that file-output mode can be switched
-// directly, without the capability that switches it in the data source).
+// The scanning dialog of the data source, opened by an application in this process: its title
+// in each form, the named settings with their messages, what survives closing the source, the
+// help, about and summary views, the self test, and a dialog whose settings cannot be restored.
 #include <gtest/gtest.h>
 
-#include "twain/DsProxy.h"
-#include "twain/FakeUI.h"
-#include "twain/ScanValues.h"
-#include "twain/UIImp.h"
-#include "ui/MainUIDialog.h"
+#include <chrono>
+#include <filesystem>
 
-// The module the fallback templates are linked into: this program.
-HINSTANCE g_hInstance = GetModuleHandleW(nullptr);
+#include "harness/MessageDialogWatcher.h"
+#include "harness/TestEnv.h"
+#include "ui/DialogDriver.h"
+#include "ui/MainDialogIds.h"
+#include "ui/MainDialogSession.h"
+#include "ui/ScanSummaryText.h"
 
-// The scan controller is not part of this program: no scan starts.
-int CMainUIDialog::StartScanWithoutUI()
-{
-    return 1;
-}
-
-// Nor is a language library: the dialog falls back to the templates linked in here.
-void SelectLanguage(wchar_t* pszCode)
-{
-    if (pszCode)
-        *pszCode = L'\0';
-}
-std::wstring ResourceLibraryPath(const std::wstring&)
-{
-    return L"";
-}
-CLangResource::CLangResource(const std::wstring&) {}
-CLangResource::~CLangResource() = default;
+using namespace dlgtest;
+using namespace mvltest;
 
 namespace {
 
-class CFakeProxy : public CDsProxy {
-public:
-    int CloseNotify(int nFlag) override
-    {
-        m_nLastFlag = nFlag;
-        ++m_nCloseNotifies;
-        return 0;
+const std::wstring kProduct = L"MV4200 Series TWAIN";
+
+// The texts of the message dialogs seen since the last Clear.
+std::vector<std::wstring> Messages()
+{
+    std::vector<std::wstring> texts;
+    for (const SMessageDialog& d : MessageDialogs().Seen())
+        texts.push_back(d.sText);
+    MessageDialogs().Clear();
+    return texts;
+}
+
+bool Saw(const std::vector<std::wstring>& texts, const std::wstring& sPart)
+{
+    return std::any_of(texts.begin(), texts.end(), [&](const std::wstring& s) { return s.find(sPart) != std::wstring::npos; });
+}
+
+// A picture of the dialog for the gallery: <dialog>-<file code>.png.
+void Shot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode = L"enus")
+{
+    // Windows of this thread paint when their messages are served.
+    for (int i = 0; i < 10; ++i) {
+        xfertest::CAcquisition::Pump();
+        Sleep(30);
     }
-    int ScannerOp1(int, int, int) override { return 1; }
-    int ScannerOp2(int, int, int, int) override { return 0; }
-    int ScannerOp3(int) override { return 1; }
-    int ScannerOp4(int) override { return 1; }
-    int ScannerOp5() override { return 1; }
-    int m_nCloseNotifies = 0;
-    int m_nLastFlag = -1;
-};
-
-std::wstring Title(HWND hWnd)
-{
-    wchar_t sz[64] = L"";
-    GetWindowTextW(hWnd, sz, 64);
-    return sz;
+    EXPECT_TRUE(SaveGalleryShot(hWnd, pszDialog, pszCode)) << pszDialog;
 }
 
-std::wstring ClassOf(HWND hWnd)
-{
-    wchar_t sz[64] = L"";
-    GetClassNameW(hWnd, sz, 64);
-    return sz;
-}
+// The UI language for the sources of one test, through the registry key the profile names.
+class CLanguage {
+public:
+    CLanguage(CDialogSession& session, const wchar_t* pszName)
+        : m_key(HKEY_LOCAL_MACHINE, L"Software\\Morvel\\" + session.Src().Prefix())
+    {
+        m_key.SetString(L"Language", pszName);
+    }
+    CScopedRegKey& Key() { return m_key; }
 
-struct CFileOutputMode {
-    explicit CFileOutputMode(bool b) { g_bFileOutputMode = b; }
-    ~CFileOutputMode() { g_bFileOutputMode = false; }
+private:
+    CScopedRegKey m_key;
 };
 
 }  // namespace
 
-TEST(MainUIDialog, CreatedFromTheNormalTemplateWithItsClass)
+TEST(MainUIDialog, OpensWithItsTitleNamesAndInformationAndClosesOnlyByItsButton)
 {
-    CFakeProxy proxy;
-    CTwainUIImp imp;
-    ASSERT_EQ(0, imp.Create(&proxy, nullptr));
-    ASSERT_NE(nullptr, imp.Dialog());
-    HWND hDlg = imp.Dialog()->GetSafeHwnd();
-    EXPECT_EQ(CMainUIDialog::IDD, imp.Dialog()->TemplateId());
-    EXPECT_EQ(L"Q7100UIFLAG", ClassOf(hDlg));
-    EXPECT_EQ(L"TWAIN", Title(hDlg));
-    EXPECT_FALSE(IsWindowVisible(hDlg));
-    EXPECT_TRUE(imp.Dialog()->HasMessageHook());
-    EXPECT_EQ(0, imp.Show(SW_SHOWNORMAL));
-    EXPECT_TRUE(IsWindowVisible(hDlg));
-    // Destroy answers 1 even when it destroyed something.
-    EXPECT_EQ(1, imp.Destroy());
-    EXPECT_FALSE(IsWindow(hDlg));
-    EXPECT_EQ(nullptr, imp.Dialog());
+    MessageDialogs().Clear();
+    CDialogSession s;
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    ASSERT_NE(s.Dialog(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(s.Dialog()));
+    EXPECT_EQ(s.Title(), kProduct + L" (USB)");
+    // The first opening made the default setting and made it current; it cannot be deleted.
+    EXPECT_EQ(s.Names(), std::vector<std::wstring>{L"Default"});
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Default");
+    EXPECT_TRUE(s.Shown(IDC_DELETE_SETTING));
+    EXPECT_FALSE(s.Enabled(IDC_DELETE_SETTING));
+    EXPECT_FALSE(s.Shown(IDC_SAVE_SETTING));
+    // A platform K product has no port choice; it scans from the feeder by default.
+    EXPECT_FALSE(s.Shown(IDC_PORT));
+    EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_SOURCE), L"Document Feeder");
+    EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_SIZE), L"2480 px \x00D7 3508 px");
+    EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_DATA), L"24.89 MB");
+    EXPECT_EQ(SendMessageW(s.Item(IDC_UNIT_LIST), CB_GETCOUNT, 0, 0), 3);
+    EXPECT_TRUE(s.Src().Trace().Contains("Check Connection"));
+    Shot(s.Dialog(), "main-dialog-feeder");
+
+    // Alt with the scan letter scans, as the Scan button does.
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys['S'] = keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(s.Item(IDC_SCAN), WM_SYSKEYDOWN, 'S', 0x20000000);
+    xfertest::CAcquisition::Pump();
+    keys['S'] = keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+    xfertest::CAcquisition::Pump();
+    EXPECT_EQ(s.Acq().Calls(MSG_XFERREADY), 1);
+    TW_PENDINGXFERS pending{};
+    EXPECT_EQ(s.Src().Control(DAT_PENDINGXFERS, MSG_RESET, &pending), TWRC_SUCCESS);
+
+    // Escape (a cancel without the Close button's focus) leaves the window; the Close button asks
+    // the application to close the source.
+    SetFocus(s.Item(IDC_SCAN));
+    SendMessageW(s.Dialog(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_EQ(s.Acq().Calls(MSG_CLOSEDSREQ), 0);
+    SetFocus(s.Item(IDCANCEL));
+    s.Click(IDCANCEL);
+    EXPECT_EQ(s.Acq().Calls(MSG_CLOSEDSREQ), 1);
+    EXPECT_TRUE(IsWindow(s.Dialog()));
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+    EXPECT_FALSE(IsWindow(s.Dialog()));
+    EXPECT_TRUE(Messages().empty());
 }
 
-TEST(MainUIDialog, FileOutputModeUsesTemplate1004)
+TEST(MainUIDialog, RightToLeftTitleAndFrenchNumbers)
 {
-    CFileOutputMode mode(true);
-    CTwainUIImp imp;
-    ASSERT_EQ(0, imp.Create(nullptr, nullptr));
-    EXPECT_EQ(CMainUIDialog::IDD_FILE_OUTPUT, imp.Dialog()->TemplateId());
-    EXPECT_EQ(L"TWAIN (save to file)", Title(imp.Dialog()->GetSafeHwnd()));
+    {
+        CDialogSession s;
+        CLanguage arabic(s, L"Arabic");
+        ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+        ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+        EXPECT_EQ(s.Title(), L"(" + kProduct + L" (USB");
+        EXPECT_TRUE(GetWindowLongW(s.Dialog(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+        Shot(s.Dialog(), "main-dialog-feeder", L"ar");
+    }
+    CDialogSession s;
+    CLanguage french(s, L"French");
+    ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), TestRecord(0, 1, 0, 1), L"Bureau"));
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    EXPECT_EQ(s.Title(), kProduct + L" (USB)");
+    // A5 at 75 dpi in grey, in millimetres: the French decimal comma and "o" for bytes.
+    s.Pick(IDC_UNIT_LIST, 1);
+    EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_SIZE), L"148,00 mm \x00D7 210,00 mm");
+    EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_DATA), L"264,59 Ko");
+    EXPECT_EQ(s.InfoValue(IDC_INFO_LABEL_SOURCE), L"Vitre d'exposition");
+    Shot(s.Dialog(), "main-dialog-flatbed", L"fr");
+    // The estimate of exactly 2048 bytes, as the French UI writes it.
+    SSummaryLocale locale;
+    locale.wcDecimal = L',';
+    locale.bFrench = true;
+    EXPECT_EQ(FormatDataSize(2048, locale), L"2,00 Ko");
 }
 
-TEST(MainUIDialog, SecondCreationReplacesTheFirst)
+TEST(MainUIDialog, NamedSettingsSaveDeleteSelectAndMarkChanges)
 {
-    CTwainUIImp imp;
-    ASSERT_EQ(0, imp.Create(nullptr, nullptr));
-    HWND hFirst = imp.Dialog()->GetSafeHwnd();
-    ASSERT_EQ(0, imp.Create(nullptr, nullptr));
-    HWND hSecond = imp.Dialog()->GetSafeHwnd();
-    EXPECT_NE(hFirst, hSecond);
+    MessageDialogs().Clear();
+    CDialogSession s;
+    ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), TestRecord(0, 1, 0, 1), L"Default"));
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    Shot(s.Dialog(), "main-dialog-flatbed");
+
+    // A change marks the setting as unsaved; an empty name or that mark is refused.
+    s.Pick(IDC_UNIT_LIST, 1);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Custom");
+    EXPECT_TRUE(s.Shown(IDC_SAVE_SETTING));
+    EXPECT_FALSE(s.Shown(IDC_DELETE_SETTING));
+    s.Click(IDC_SAVE_SETTING);
+    s.TypeName(L"  ");
+    s.Click(IDC_SAVE_SETTING);
+    std::vector<std::wstring> seen = Messages();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(Saw({seen[0]}, L"enter a name") && Saw({seen[1]}, L"enter a name"));
+
+    // Typing keeps out what file names forbid and the comma, and stops at 16 characters.
+    s.TypeName(L" a/b:c,d*e?f\"g<h>i|j\\k lmnopqrstuvwxyz ");
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"abcdefghijk lmno");
+    for (int i = 1; i <= 15; ++i) {
+        s.TypeName(L"Set " + std::to_wstring(i));
+        s.Click(IDC_SAVE_SETTING);
+    }
+    EXPECT_EQ(s.Names().size(), 16u);
+    EXPECT_EQ(s.Names().back(), L"Set 15");
+    EXPECT_TRUE(s.Shown(IDC_DELETE_SETTING) && s.Enabled(IDC_DELETE_SETTING));
+    s.TypeName(L"Set 16");
+    s.Click(IDC_SAVE_SETTING);
+    EXPECT_TRUE(Saw(Messages(), L"No more than 16 settings"));
+    EXPECT_EQ(s.Names().size(), 16u);
+
+    // Delete, then saving under a name that exists asks first; No keeps the old one.
+    s.TypeName(L"Set 3");
+    s.Pick(IDC_SETTING_NAME, 3);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Set 3");
+    s.Click(IDC_DELETE_SETTING);
+    EXPECT_EQ(s.Names().size(), 15u);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Default");
+    s.TypeName(L"Set 4");
+    {
+        CManualMessageDialogs manual;
+        std::wstring sAsked;
+        RunWithUser([&] { s.Click(IDC_SAVE_SETTING); return 0; },
+                    [&] {
+                        SMessageDialog d = MessageDialogs().WaitForAny(10000);
+                        sAsked = d.sText;
+                        PostMessageW(GetDlgItem(d.hWnd, IDCANCEL), BM_CLICK, 0, 0);
+                    });
+        EXPECT_NE(sAsked.find(L"already exists"), std::wstring::npos);
+    }
+    EXPECT_EQ(s.Names()[3], L"Set 4");
+    MessageDialogs().Clear();
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+}
+
+TEST(MainUIDialog, SettingsSurviveReopeningAndAScanWithoutTheDialogUsesThem)
+{
+    CDialogSession s("", "[Network]\r\nReachable=10.0.0.7\r\n");
+    {
+        // The installer left a network scanner's address: the dialog takes it into the settings.
+        CScopedRegKey installer(HKEY_LOCAL_MACHINE, L"Software\\Morvel\\" + s.Src().Prefix());
+        installer.SetString(L"IP", L"10.0.0.7");
+        installer.SetString(L"IP TIME", L"2026-01-05 10:00");
+        ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+        ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+        EXPECT_EQ(s.Title(), kProduct + L" (10.0.0.7)");
+        s.Pick(IDC_UNIT_LIST, 0);
+        s.TypeName(L"Office");
+        s.Click(IDC_SAVE_SETTING);
+        EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+        EXPECT_EQ(s.Src().Close(), TWRC_SUCCESS);
+    }
+    // Reopened: the same current setting, its name selected, its unit shown.
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Office");
+    EXPECT_EQ(SendMessageW(s.Item(IDC_UNIT_LIST), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(s.Title(), kProduct + L" (10.0.0.7)");
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+    // Without the dialog the scan goes to the same scanner.
+    ASSERT_TRUE(s.Acq().Configure(1, 75, 5, 0));
+    ASSERT_EQ(s.Enable(false), TWRC_SUCCESS);
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_Open 10.0.0.7"), 1);
+    EXPECT_EQ(s.Acq().Calls(MSG_XFERREADY), 1);
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+}
+
+TEST(MainUIDialog, HelpAboutAndSummary)
+{
+    MessageDialogs().Clear();
+    CDialogSession s;
+    SScanParamRecord rec = TestRecord(0, 1, 0, 1);
+    rec.nBrightness[0] = 12;
+    rec.nBrightness[1] = 30;
+    ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), rec, L"Default"));
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    // No help file beside the source.
+    s.Click(IDC_HELP_BUTTON);
+    EXPECT_TRUE(Saw(Messages(), L"help file could not be opened"));
+    EXPECT_TRUE(s.Src().Trace().Contains("helpFile = "));
+
+    std::vector<std::wstring> about, summary;
+    auto read = [](std::vector<std::wstring>& texts, int nFirst, int nLast, const char* pszShot) {
+        HWND hDlg = WaitForDialogWithCtrl(nFirst, 10000);
+        ASSERT_NE(hDlg, nullptr);
+        for (int id = nFirst; id <= nLast; ++id)
+            texts.push_back(IsWindowVisible(GetDlgItem(hDlg, id)) ? CtrlText(hDlg, id) : L"-");
+        Shot(hDlg, pszShot);
+        PostMessageW(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    };
+    RunWithUser([&] { s.Click(IDC_ABOUT); return 0; },
+                [&] { read(about, IDC_ABOUT_PRODUCT, IDC_ABOUT_LEGAL, "about"); });
+    ASSERT_EQ(about.size(), 3u);
+    EXPECT_EQ(about[0], L"MV4200 Series");
+    EXPECT_EQ(about[1], L"Version 1.030");
+    EXPECT_EQ(about[2], L"Copyright (C) 2026 Morvel Imaging\r\nAll rights reserved.");
+    EXPECT_TRUE(IsWindowEnabled(s.Dialog()));
+
+    RunWithUser([&] { s.Click(IDC_DETAILS); return 0; },
+                [&] { read(summary, IDC_SUMMARY_VALUE_FIRST, IDC_SUMMARY_VALUE_FIRST + 11, "settings-summary"); });
+    ASSERT_EQ(summary.size(), 12u);
+    // Grey: no fading correction, no threshold, the channels' master values only.
+    EXPECT_EQ(summary[0], L"Flatbed");
+    EXPECT_EQ(summary[1], L"Grayscale");
+    EXPECT_EQ(summary[3], L"A5 (148 x 210 mm)");
+    EXPECT_EQ(summary[6], L"-");
+    EXPECT_EQ(summary[7], L"RGB:12 ");
+    EXPECT_EQ(summary[10], L"-");
+    EXPECT_EQ(summary[11], L"RGB:Linear ");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST(MainUIDialog, SelfTestWithCountOneScansOnceWithoutWaiting)
+{
+    CDialogSession s("[Self Testing]\r\nTesting Enable=TRUE\r\nTesting Count=1\r\nTesting Seconds=30\r\n");
+    ASSERT_TRUE(StoreCurrentSetting(s.Src().SettingsDir() + L"APPsettings.dat", TestRecord(0, 1, 0, 1), L"Default"));
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    ASSERT_TRUE(s.SetFileOutputMode());
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    // File-output mode: its own template and the title from the profile's language section.
+    EXPECT_NE(s.Item(IDC_SAVE_PAGE_AREA), nullptr);
+    EXPECT_EQ(s.Title(), L"MV Scan to File");
+    Shot(s.Dialog(), "main-dialog-file-output");
+    const auto tStart = std::chrono::steady_clock::now();
+    s.Click(IDC_SCAN);
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(10));
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_Open"), 1);
+    EXPECT_EQ(s.Acq().Calls(MSG_XFERREADY), 1);
+    EXPECT_FALSE(s.Src().Trace().Contains("self testing: Scanned"));
+    EXPECT_TRUE(s.Src().Trace().Contains("TestScan::user cancled scanning!"));
+    EXPECT_EQ(s.Title(), L"MV Scan to File");
+    TW_PENDINGXFERS pending{};
+    s.Src().Control(DAT_PENDINGXFERS, MSG_RESET, &pending);
+    // In file-output mode the dialog outlives the disable; the next enable replaces it.
+    HWND hFirst = s.Dialog();
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+    EXPECT_TRUE(IsWindow(hFirst));
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
     EXPECT_FALSE(IsWindow(hFirst));
-    EXPECT_TRUE(IsWindow(hSecond));
-    // The class is shared by both and outlives the replaced one.
-    EXPECT_EQ(L"Q7100UIFLAG", ClassOf(hSecond));
+    EXPECT_TRUE(IsWindow(s.Dialog()));
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
 }
 
-TEST(MainUIDialog, WithoutADialogShowAndDestroyAnswerOne)
+TEST(MainUIDialog, SettingsThatCannotBeRestoredRefuseTheEnable)
 {
-    CTwainUIImp imp;
-    EXPECT_EQ(1, imp.Show(SW_SHOWNORMAL));
-    EXPECT_EQ(1, imp.Destroy());
-    MSG msg{nullptr, WM_KEYDOWN, 'A', 0, 0, {}};
-    EXPECT_EQ(1, imp.FilterMessage(&msg));
-    EXPECT_EQ(1, imp.FilterMessage(nullptr));
-
-    CFakeUI holder;
-    EXPECT_EQ(1, holder.Show(SW_SHOWNORMAL));
-    EXPECT_EQ(1, holder.DestroyDlg());
-    EXPECT_EQ(1, holder.FilterMessage(&msg));
-    EXPECT_EQ(nullptr, holder.Dialog());
-    ASSERT_EQ(0, holder.CreateDlg(nullptr, nullptr));
-    ASSERT_NE(nullptr, holder.Dialog());
-    HWND hDlg = holder.Dialog()->GetSafeHwnd();
-    EXPECT_EQ(0, holder.Show(SW_HIDE));
-    EXPECT_EQ(0, holder.DestroyDlg());
-    EXPECT_FALSE(IsWindow(hDlg));
-    EXPECT_EQ(1, holder.DestroyDlg());
+    CDialogSession s;
+    // A folder where the settings file should be: it can be neither read nor made.
+    std::filesystem::create_directories(std::filesystem::path(s.SettingsFile()));
+    ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+    EXPECT_EQ(s.Enable(true), TWRC_FAILURE);
+    EXPECT_NE(s.Src().Status(), TWCC_SUCCESS);
+    EXPECT_EQ(FindScanDialog(), nullptr);
+    // Still state 4: a disable is out of sequence, the source closes.
+    EXPECT_EQ(s.Disable(), TWRC_FAILURE);
+    EXPECT_EQ(s.Src().Status(), TWCC_SEQERROR);
+    EXPECT_EQ(s.Src().Close(), TWRC_SUCCESS);
 }
-
-TEST(MainUIDialog, FilterMessageLetsTheCKeyThroughAndTakesDialogKeys)
-{
-    CTwainUIImp imp;
-    ASSERT_EQ(0, imp.Create(nullptr, nullptr));
-    HWND hDlg = imp.Dialog()->GetSafeHwnd();
-    imp.Show(SW_SHOWNORMAL);
-    MSG keyC{hDlg, WM_KEYDOWN, 0x43, 0, 0, {}};
-    EXPECT_EQ(0, imp.FilterMessage(&keyC));
-    // A message for a window outside the dialog is not its business.
-    HWND hOther = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    MSG other{hOther, WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    EXPECT_EQ(1, imp.FilterMessage(&other));
-    MSG tab{GetDlgItem(hDlg, CMainUIDialog::IDC_SCAN), WM_KEYDOWN, VK_TAB, 0, 0, {}};
-    EXPECT_EQ(0, imp.FilterMessage(&tab));
-    DestroyWindow(hOther);
-}
-
-TEST(MainUIDialog, OnlyTheCloseButtonAsksToClose)
-{
-    CFakeProxy proxy;
-    CTwainUIImp imp;
-    ASSERT_EQ(0, imp.Create(&proxy, nullptr));
-    HWND hDlg = imp.Dialog()->GetSafeHwnd();
-    imp.Show(SW_SHOWNORMAL);
-    // Escape while the focus is elsewhere does nothing.
-    SetFocus(GetDlgItem(hDlg, CMainUIDialog::IDC_SCAN));
-    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_EQ(0, proxy.m_nCloseNotifies);
-    EXPECT_TRUE(IsWindow(hDlg));
-    // The Close button with the focus asks the data source to close; the window stays until then.
-    SetFocus(GetDlgItem(hDlg, IDCANCEL));
-    SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_EQ(1, proxy.m_nCloseNotifies);
-    EXPECT_EQ(0, proxy.m_nLastFlag);
-    EXPECT_TRUE(imp.Dialog()->UserClosed());
-    EXPECT_TRUE(IsWindow(hDlg));
-}
-
