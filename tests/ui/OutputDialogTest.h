@@ -1,5 +1,5 @@
-// What the tests of the save and connection dialogs share: the dialogs' settings folder of
-// their own, and the user's clicks that end in a message dialog.
+// What the tests of the save and connection dialogs share: the user's clicks that end in a
+// message dialog, the test thread's messages while the user acts, and checked gallery shots.
 #pragma once
 
 #include <windows.h>
@@ -13,20 +13,6 @@
 
 namespace mvltest {
 
-// The product profile's settings location points into a fresh folder under the user's
-// application data, removed with the object.
-class CSettingsFolder {
-public:
-    CSettingsFolder();
-    ~CSettingsFolder();
-    CSettingsFolder(const CSettingsFolder&) = delete;
-    CSettingsFolder& operator=(const CSettingsFolder&) = delete;
-    std::wstring RecordPath() const;
-
-private:
-    std::wstring m_sName;
-};
-
 // Clicks the control and waits for the message dialog it raises; with the watcher answering,
 // until it has gone. No window when none came.
 SMessageDialog ClickForMessage(HWND hCtrl);
@@ -34,10 +20,8 @@ SMessageDialog ClickForMessage(HWND hCtrl);
 // Runs the test thread's messages while user acts on a second thread.
 void RunUser(HWND hWake, const std::function<void()>& user);
 
-std::wstring Lang(HINSTANCE hModule, UINT nId);
-
 // Lets the dialog settle, checks its layout as a user sees it (texts fit, nothing overlaps,
-// mirrored for Arabic and Hebrew) and saves it to the gallery.
+// mirrored for Arabic) and saves it to the gallery.
 void ShootChecked(HWND hDlg, const char* pszName, const wchar_t* pszCode);
 
 }  // namespace mvltest

@@ -9,9 +9,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "profile/Language.h"
 #include "settings/ImgSaveRecord.h"
+#include "settings/SettingsProfile.h"
+#include "settings/win/SettingsWin.h"
+#include "ui/DialogSkin.h"
 #include "ui/ImgSaveSets.h"
 #include "ui/OutputDialogTest.h"
 #include "ui/SaveDialogIds.h"
@@ -23,23 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The scanning dialog's part: a window the page lives in.
-class CPageWindow {
-public:
-    explicit CPageWindow(CDlg_ImgSaveSets& page)
-    {
-        m_hWnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_BORDER, 60, 60, 400, 180, nullptr,
-                                   nullptr, nullptr, nullptr);
-        m_bPage = page.CreatePage(m_hWnd, RECT{4, 4, 0, 0}) != FALSE;
-    }
-    ~CPageWindow() { ::DestroyWindow(m_hWnd); }
-    HWND Get() const { return m_hWnd; }
-    bool HasPage() const { return m_bPage; }
-
-private:
-    HWND m_hWnd = nullptr;
-    bool m_bPage = false;
-};
+std::map<std::wstring, std::wstring> g_profile;
+std::wstring ReadProfile(const wchar_t* pszKey) { return g_profile[pszKey]; }
 
 std::wstring Today()
 {
@@ -64,7 +53,7 @@ void TypeName(HWND hDlg, const std::wstring& s)
 {
     HWND hName = ::GetDlgItem(hDlg, IDC_FILEDLG_NAME);
     ::PostMessageW(hName, EM_SETSEL, 0, -1);
-    TypeText(hName, s.empty() ? std::wstring(L"\b") : s);
+    TypeText(hName, s);
 }
 
 HWND OpenDialog(HWND hPage, int nButton, int nCtrlOfDialog)
@@ -73,67 +62,81 @@ HWND OpenDialog(HWND hPage, int nButton, int nCtrlOfDialog)
     return WaitForDialogWithCtrl(nCtrlOfDialog, 5000);
 }
 
+// The page in a window of its own, as in the scanning dialog; the settings location is a fresh
+// folder of the test's, so each test starts without a record unless it stores one.
 class SaveDialogs : public testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_NE(m_en.Module(), nullptr);
+        g_profile[L"Setting Path"] = L"\\" + m_sName + L"\\";
+        SetTwainProfileReader(&ReadProfile);
         MessageDialogs().Clear();
     }
-    // A record in the page's file, as an earlier session or the calling program left it.
+    void TearDown() override
+    {
+        SetTwainProfileReader(nullptr);
+        std::error_code ec;
+        fs::remove_all(AppDataFolder() + L"\\" + m_sName, ec);
+    }
+    std::wstring RecordPath() const { return AppDataFolder() + L"\\" + m_sName + L"\\imgSaveSettings.dat"; }
     void StoreRecord(const std::wstring& sFolder, const char16_t* pszType)
     {
         SImgSaveRecord rec = DefaultImgSaveRecord(std::u16string(sFolder.begin(), sFolder.end()));
         SetImgSaveText(rec.szFileType, pszType);
-        fs::create_directories(fs::path(m_settings.RecordPath()).parent_path());
-        ASSERT_TRUE(WriteImgSaveFile(m_settings.RecordPath(), rec));
+        fs::create_directories(fs::path(RecordPath()).parent_path());
+        ASSERT_TRUE(WriteImgSaveFile(RecordPath(), rec));
     }
     SImgSaveRecord Stored() const
     {
         SImgSaveRecord rec{};
-        EXPECT_EQ(ReadImgSaveFile(m_settings.RecordPath(), rec), ImgSaveReadStatus::Ok);
+        EXPECT_EQ(ReadImgSaveFile(RecordPath(), rec), ImgSaveReadStatus::Ok);
         return rec;
+    }
+    // Shows the page (of the language in hLang) and runs user against it, if given.
+    void WithPage(const std::function<void(CDlg_ImgSaveSets&, HWND)>& test, HINSTANCE hLang = nullptr)
+    {
+        CDlg_ImgSaveSets page(hLang ? hLang : m_en.Module());
+        HWND hHost = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_BORDER, 60, 60, 400, 180,
+                                       nullptr, nullptr, nullptr, nullptr);
+        EXPECT_TRUE(page.CreatePage(hHost, RECT{4, 4, 0, 0}));
+        test(page, hHost);
+        ::DestroyWindow(hHost);
     }
 
     CLangLibrary m_en{L"enus"};
-    CSettingsFolder m_settings;
+    std::wstring m_sName = UniqueName(L"mvlsave");
     CTempDir m_dir;
 };
 
-TEST_F(SaveDialogs, FirstRunShowsAndStoresTheDefaults)
+TEST_F(SaveDialogs, FirstRunAndAWrongSizedFileGiveTheDefaults)
 {
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
-    ASSERT_TRUE(window.HasPage());
-    EXPECT_EQ(page.FilePath(), m_settings.RecordPath());
     const std::wstring sPictures = KnownFolder(CSIDL_MYPICTURES);
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_FOLDER), sPictures);
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_TYPE), L"JPG");
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_DESTINATION), Lang(m_en.Module(), 1134));
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_NAME).rfind(Today(), 0), 0u);
-    const SImgSaveRecord rec = Stored();
-    EXPECT_EQ(Wide(rec.szFolder), sPictures);
-    EXPECT_EQ(Wide(rec.szFileType), L"jpg");
-    EXPECT_EQ(rec.bOpenFolder, 1u);
-    EXPECT_EQ(rec.bOpenFile, 0u);
-    EXPECT_EQ(rec.nDestination, 0u);
+    for (int nRun = 0; nRun < 2; ++nRun) {
+        WithPage([&](CDlg_ImgSaveSets& page, HWND) {
+            EXPECT_EQ(page.FilePath(), RecordPath());
+            EXPECT_EQ(CtrlText(page, IDC_SAVE_FOLDER), sPictures);
+            EXPECT_EQ(CtrlText(page, IDC_SAVE_TYPE), L"JPG");
+            EXPECT_EQ(CtrlText(page, IDC_SAVE_DESTINATION), LoadDlgString(m_en.Module(), 1134));
+            EXPECT_EQ(CtrlText(page, IDC_SAVE_NAME).rfind(Today(), 0), 0u);
+        });
+        const SImgSaveRecord rec = Stored();
+        EXPECT_EQ(Wide(rec.szFolder), sPictures);
+        EXPECT_EQ(Wide(rec.szFileType), L"jpg");
+        EXPECT_EQ(rec.bOpenFolder + 2 * rec.bOpenFile + 4 * rec.nDestination, 1u);
+        fs::resize_file(RecordPath(), kImgSaveRecordBytes + 1);
+    }
 }
 
-TEST_F(SaveDialogs, BaseNameFollowsTheDaysFilesAndAWrongSizedFileGivesTheDefaults)
+TEST_F(SaveDialogs, BaseNameFollowsTheDaysFiles)
 {
     for (const wchar_t* psz : {L"001.jpg", L"002.tif"})
         std::ofstream(m_dir.Path() / (Today() + psz)) << "x";
     StoreRecord(m_dir.Path().wstring(), u"tif");
-    {
-        CDlg_ImgSaveSets page(m_en.Module());
-        CPageWindow window(page);
+    WithPage([&](CDlg_ImgSaveSets& page, HWND) {
         EXPECT_EQ(CtrlText(page, IDC_SAVE_NAME), Today() + L"003");
         EXPECT_EQ(CtrlText(page, IDC_SAVE_TYPE), L"TIF");
-    }
-    fs::resize_file(m_settings.RecordPath(), kImgSaveRecordBytes - 1);
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_FOLDER), KnownFolder(CSIDL_MYPICTURES));
+    });
 }
 
 TEST_F(SaveDialogs, FolderDialogRefusesBadNamesAndFoldersAndTakesA200CharacterFolder)
@@ -142,87 +145,69 @@ TEST_F(SaveDialogs, FolderDialogRefusesBadNamesAndFoldersAndTakesA200CharacterFo
     const std::wstring sBase = m_dir.Path().wstring() + L"\\";
     const std::wstring s200 = sBase + std::wstring(200 - sBase.size(), L'd');
     fs::create_directories(s200);
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
-    RunUser(window.Get(), [&] {
-        HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
-        ASSERT_NE(hDlg, nullptr);
-        HWND hOk = ::GetDlgItem(hDlg, IDC_SAVEDLG_OK);
-        for (wchar_t c : std::wstring(L"\\/:*?\"<>|")) {
-            TypeName(hDlg, std::wstring(L"scan") + c);
-            EXPECT_EQ(ClickForMessage(hOk).sText, Lang(m_en.Module(), 1125)) << int(c);
-        }
-        TypeName(hDlg, L"   ");
-        EXPECT_EQ(ClickForMessage(hOk).sText, Lang(m_en.Module(), 1126));
-        TypeName(hDlg, L"scan");
-        SetText(::GetDlgItem(hDlg, IDC_FILEDLG_FOLDER), s200 + L"d");
-        EXPECT_EQ(ClickForMessage(hOk).sText, Lang(m_en.Module(), 1127));
-        EXPECT_TRUE(::IsWindowVisible(hDlg));
-        SetText(::GetDlgItem(hDlg, IDC_FILEDLG_FOLDER), s200);
-        ClickCtrl(hOk);
-        EXPECT_TRUE(WaitGone(hDlg, 5000));
+    WithPage([&](CDlg_ImgSaveSets& page, HWND hHost) {
+        RunUser(hHost, [&] {
+            HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
+            ASSERT_NE(hDlg, nullptr);
+            HWND hOk = ::GetDlgItem(hDlg, IDC_SAVEDLG_OK);
+            auto refused = [&](const std::wstring& sName, const std::wstring& sFolder, UINT nMessage) {
+                TypeName(hDlg, sName);
+                SetText(::GetDlgItem(hDlg, IDC_FILEDLG_FOLDER), sFolder);
+                EXPECT_EQ(ClickForMessage(hOk).sText, LoadDlgString(m_en.Module(), nMessage)) << nMessage;
+            };
+            for (wchar_t c : std::wstring(L"\\/:*?\"<>|"))
+                refused(std::wstring(L"scan") + c, s200, 1125);
+            refused(L"   ", s200, 1126);
+            refused(L"scan", s200 + L"d", 1127);
+            EXPECT_TRUE(::IsWindowVisible(hDlg));
+            SetText(::GetDlgItem(hDlg, IDC_FILEDLG_FOLDER), s200);
+            ClickCtrl(hOk);
+            EXPECT_TRUE(WaitGone(hDlg, 5000));
+        });
+        EXPECT_EQ(CtrlText(page, IDC_SAVE_NAME), L"scan");
     });
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_NAME), L"scan");
     EXPECT_EQ(Wide(Stored().szFolder), s200);
 }
 
-// A folder even the root user the tests run as cannot write to: the immutable attribute of the
-// Unix file system, set with the Unix tool (Wine starts Unix programs too).
-class CUnwritableFolder {
-public:
-    explicit CUnwritableFolder(const std::wstring& sName) : m_sUnix(L"/tmp/" + sName), m_path(L"Z:" + m_sUnix)
-    {
-        fs::create_directories(m_path);
-        std::ofstream(m_path / L"scan.jpg") << "image";
-        RunUnix(L"/usr/bin/chattr +i " + m_sUnix);
+// Run as root, the tests can write anywhere but to an immutable folder of the Unix file system;
+// the attribute is set with the Unix tool, which Wine starts like a program of its own.
+void RunUnix(std::wstring sCommand)
+{
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (::CreateProcessW(nullptr, sCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ::WaitForSingleObject(pi.hProcess, 5000);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
     }
-    ~CUnwritableFolder()
-    {
-        RunUnix(L"/usr/bin/chattr -i " + m_sUnix);
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    bool Unwritable() const
-    {
-        return WaitUntil([&] { return !std::ofstream(m_path / L"probe.txt"); }, 3000);
-    }
-    std::wstring Path() const { return m_path.wstring(); }
-
-private:
-    static void RunUnix(std::wstring sCommand)
-    {
-        STARTUPINFOW si{sizeof si};
-        PROCESS_INFORMATION pi{};
-        if (::CreateProcessW(nullptr, sCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            ::WaitForSingleObject(pi.hProcess, 5000);
-            ::CloseHandle(pi.hThread);
-            ::CloseHandle(pi.hProcess);
-        }
-        ::Sleep(300);
-    }
-    std::wstring m_sUnix;
-    fs::path m_path;
-};
+}
 
 TEST_F(SaveDialogs, UnwritableFolderIsRefusedBeforeAnyOverwriteQuestion)
 {
-    CUnwritableFolder folder(UniqueName(L"mvlro"));
-    if (!folder.Unwritable())
-        GTEST_SKIP() << "the file system here has no immutable folders";
-    StoreRecord(folder.Path(), u"jpg");
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
-    RunUser(window.Get(), [&] {
-        HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
-        ASSERT_NE(hDlg, nullptr);
-        TypeName(hDlg, L"scan");
-        EXPECT_EQ(ClickForMessage(::GetDlgItem(hDlg, IDC_SAVEDLG_OK)).sText, Lang(m_en.Module(), 1129));
-        ::Sleep(300);
-        EXPECT_EQ(MessageDialogs().Seen().size(), 1u);
-        ClickCtrl(::GetDlgItem(hDlg, IDC_SAVEDLG_CANCEL));
-        EXPECT_TRUE(WaitGone(hDlg, 5000));
+    const std::wstring sUnix = L"/tmp/" + UniqueName(L"mvlro");
+    const fs::path folder = L"Z:" + sUnix;
+    fs::create_directories(folder);
+    std::ofstream(folder / L"scan.jpg") << "image";
+    RunUnix(L"/usr/bin/chattr +i " + sUnix);
+    if (!WaitUntil([&] { return !std::ofstream(folder / L"probe"); }, 3000))
+        GTEST_SKIP() << "no immutable folders on this file system";
+    StoreRecord(folder.wstring(), u"jpg");
+    WithPage([&](CDlg_ImgSaveSets& page, HWND hHost) {
+        RunUser(hHost, [&] {
+            HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
+            ASSERT_NE(hDlg, nullptr);
+            TypeName(hDlg, L"scan");
+            EXPECT_EQ(ClickForMessage(::GetDlgItem(hDlg, IDC_SAVEDLG_OK)).sText, LoadDlgString(m_en.Module(), 1129));
+            ::Sleep(300);
+            EXPECT_EQ(MessageDialogs().Seen().size(), 1u);
+            ClickCtrl(::GetDlgItem(hDlg, IDC_SAVEDLG_CANCEL));
+            EXPECT_TRUE(WaitGone(hDlg, 5000));
+        });
     });
-    EXPECT_TRUE(fs::exists(fs::path(folder.Path()) / L"scan.jpg"));
+    EXPECT_TRUE(fs::exists(folder / L"scan.jpg"));
+    RunUnix(L"/usr/bin/chattr -i " + sUnix);
+    std::error_code ec;
+    fs::remove_all(folder, ec);
 }
 
 TEST_F(SaveDialogs, OverwriteQuestionCancelKeepsFileAndDialogAndOkReplaces)
@@ -230,39 +215,31 @@ TEST_F(SaveDialogs, OverwriteQuestionCancelKeepsFileAndDialogAndOkReplaces)
     const fs::path target = m_dir.Path() / L"scan.jpg";
     std::ofstream(target) << "image";
     StoreRecord(m_dir.Path().wstring(), u"jpg");
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
     CManualMessageDialogs manual;
-    RunUser(window.Get(), [&] {
-        HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
-        ASSERT_NE(hDlg, nullptr);
-        TypeName(hDlg, L"scan");
-        for (int nAnswer : {IDCANCEL, IDOK}) {
-            SMessageDialog ask = ClickForMessage(::GetDlgItem(hDlg, IDC_SAVEDLG_OK));
-            EXPECT_EQ(ask.nMessageCtrl, 10308);
-            EXPECT_EQ(ask.sText, Lang(m_en.Module(), 1130));
-            ::PostMessageW(::GetDlgItem(ask.hWnd, nAnswer), BM_CLICK, 0, 0);
-            EXPECT_TRUE(WaitGone(ask.hWnd, 5000));
-            if (nAnswer == IDCANCEL) {
+    WithPage([&](CDlg_ImgSaveSets& page, HWND hHost) {
+        RunUser(hHost, [&] {
+            HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
+            ASSERT_NE(hDlg, nullptr);
+            TypeName(hDlg, L"scan");
+            for (int nAnswer : {IDCANCEL, IDOK}) {
+                SMessageDialog ask = ClickForMessage(::GetDlgItem(hDlg, IDC_SAVEDLG_OK));
+                EXPECT_EQ(ask.sText, LoadDlgString(m_en.Module(), 1130));
+                ::PostMessageW(::GetDlgItem(ask.hWnd, nAnswer), BM_CLICK, 0, 0);
+                EXPECT_TRUE(WaitGone(ask.hWnd, 5000));
                 ::Sleep(200);
-                EXPECT_TRUE(fs::exists(target));
-                EXPECT_TRUE(::IsWindowVisible(hDlg));
+                EXPECT_EQ(fs::exists(target), nAnswer == IDCANCEL);
             }
-        }
-        EXPECT_TRUE(WaitGone(hDlg, 5000));
+            EXPECT_TRUE(WaitGone(hDlg, 5000));
+        });
     });
-    EXPECT_FALSE(fs::exists(target));
 }
 
 TEST_F(SaveDialogs, CloseBoxKeepsOnlyTheCheckBoxesAndTheRecordSurvivesReopeningInLowerCase)
 {
     StoreRecord(m_dir.Path().wstring(), u"jpg");
-    std::wstring sName;
-    {
-        CDlg_ImgSaveSets page(m_en.Module());
-        CPageWindow window(page);
-        sName = CtrlText(page, IDC_SAVE_NAME);
-        RunUser(window.Get(), [&] {
+    WithPage([&](CDlg_ImgSaveSets& page, HWND hHost) {
+        const std::wstring sName = CtrlText(page, IDC_SAVE_NAME);
+        RunUser(hHost, [&] {
             HWND hDlg = OpenDialog(page, IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER);
             ASSERT_NE(hDlg, nullptr);
             TypeName(hDlg, L"typed");
@@ -273,25 +250,20 @@ TEST_F(SaveDialogs, CloseBoxKeepsOnlyTheCheckBoxesAndTheRecordSurvivesReopeningI
         });
         EXPECT_EQ(CtrlText(page, IDC_SAVE_NAME), sName);
         page.SetFileType(L"TIF");
+    });
+    EXPECT_EQ(Wide(Stored().szFileType), L"tif");
+    WithPage([&](CDlg_ImgSaveSets& page, HWND) {
+        EXPECT_EQ(Wide(page.Record().szFolder), m_dir.Path().wstring());
         EXPECT_EQ(CtrlText(page, IDC_SAVE_TYPE), L"TIF");
-    }
-    const SImgSaveRecord stored = Stored();
-    EXPECT_EQ(Wide(stored.szFileType), L"tif");
-    EXPECT_EQ(stored.bOpenFile, 1u);
-    EXPECT_EQ(stored.bOpenFolder, 0u);
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
-    EXPECT_EQ(Wide(page.Record().szFolder), m_dir.Path().wstring());
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_TYPE), L"TIF");
-    EXPECT_EQ(page.Record().bOpenFile, 1u);
-    EXPECT_EQ(page.Record().bOpenFolder, 0u);
+        EXPECT_EQ(page.Record().bOpenFile, 1u);
+        EXPECT_EQ(page.Record().bOpenFolder, 0u);
+    });
 }
 
-// The program chooser: a path that names no file is refused and cleared, an existing one kept.
+// The program chooser: the file dialog's name box (a combo box, cmb13, or an edit, edt1) and OK.
 void PickProgram(HWND hMail, const std::wstring& sPath)
 {
     ClickCtrl(::GetDlgItem(hMail, IDC_MAILDLG_ADD));
-    // The file dialog's name box: a combo box (cmb13) or an edit (edt1).
     HWND hOpen = nullptr;
     WaitUntil([&] { return (hOpen = WaitForDialogWithCtrl(1148, 0)) || (hOpen = WaitForDialogWithCtrl(1152, 0)); }, 5000);
     ASSERT_NE(hOpen, nullptr);
@@ -302,33 +274,29 @@ void PickProgram(HWND hMail, const std::wstring& sPath)
     WaitGone(hOpen, 5000);
 }
 
-TEST_F(SaveDialogs, EmailDialogTakesAnExistingProgramAndMakesEmailTheDestination)
+TEST_F(SaveDialogs, EmailDialogTakesOnlyAnExistingProgramAndMakesEmailTheDestination)
 {
     StoreRecord(m_dir.Path().wstring(), u"pdf");
     const fs::path program = m_dir.Path() / L"mail.exe";
-    const std::wstring sProgram = program.wstring();
     std::ofstream(program) << "MZ";
-    CDlg_ImgSaveSets page(m_en.Module());
-    CPageWindow window(page);
-    RunUser(window.Get(), [&] {
-        HWND hMail = OpenDialog(page, IDC_SAVE_EMAIL_BUTTON, IDC_MAILDLG_ADD);
-        ASSERT_NE(hMail, nullptr);
-        MessageDialogs().Clear();
-        PickProgram(hMail, (m_dir.Path() / L"none.exe").wstring());
-        EXPECT_TRUE(MessageDialogs().WaitFor(Lang(m_en.Module(), 1132), 5000));
-        EXPECT_TRUE(WaitUntil([&] { return CtrlText(hMail, IDC_MAILDLG_PROGRAM).empty(); }, 3000));
-        PickProgram(hMail, sProgram);
-        EXPECT_TRUE(WaitUntil([&] { return CtrlText(hMail, IDC_MAILDLG_PROGRAM) == sProgram; }, 3000));
-        ClickCtrl(::GetDlgItem(hMail, IDC_SAVEDLG_OK));
-        EXPECT_TRUE(WaitGone(hMail, 5000));
+    WithPage([&](CDlg_ImgSaveSets& page, HWND hHost) {
+        RunUser(hHost, [&] {
+            HWND hMail = OpenDialog(page, IDC_SAVE_EMAIL_BUTTON, IDC_MAILDLG_ADD);
+            ASSERT_NE(hMail, nullptr);
+            PickProgram(hMail, (m_dir.Path() / L"none.exe").wstring());
+            EXPECT_TRUE(MessageDialogs().WaitFor(LoadDlgString(m_en.Module(), 1132), 5000));
+            EXPECT_TRUE(WaitUntil([&] { return CtrlText(hMail, IDC_MAILDLG_PROGRAM).empty(); }, 3000));
+            PickProgram(hMail, program.wstring());
+            EXPECT_TRUE(WaitUntil([&] { return CtrlText(hMail, IDC_MAILDLG_PROGRAM) == program.wstring(); }, 3000));
+            ClickCtrl(::GetDlgItem(hMail, IDC_SAVEDLG_OK));
+            EXPECT_TRUE(WaitGone(hMail, 5000));
+        });
+        EXPECT_EQ(CtrlText(page, IDC_SAVE_DESTINATION), LoadDlgString(m_en.Module(), 1135));
     });
-    EXPECT_EQ(CtrlText(page, IDC_SAVE_DESTINATION), Lang(m_en.Module(), 1135));
-    const SImgSaveRecord stored = Stored();
-    EXPECT_EQ(stored.nDestination, 1u);
-    EXPECT_EQ(Wide(stored.szEmailProgram), sProgram);
+    EXPECT_EQ(Stored().nDestination, 1u);
+    EXPECT_EQ(Wide(Stored().szEmailProgram), program.wstring());
 }
 
-// The page and its two dialogs in English and Arabic, for the gallery.
 TEST_F(SaveDialogs, Gallery)
 {
     StoreRecord(m_dir.Path().wstring(), u"pdf");
@@ -336,19 +304,22 @@ TEST_F(SaveDialogs, Gallery)
         CLangLibrary lang(pszCode);
         ASSERT_NE(lang.Module(), nullptr);
         g_bHebrew = std::wstring(pszCode) == L"ar";
-        CDlg_ImgSaveSets page(lang.Module());
-        CPageWindow window(page);
-        ShootChecked(page, "save-settings-page", pszCode);
-        RunUser(window.Get(), [&] {
-            for (auto [nButton, nCtrl, pszShot] : {std::tuple{IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER, "save-folder-dialog"},
-                                                   std::tuple{IDC_SAVE_EMAIL_BUTTON, IDC_MAILDLG_ADD, "save-email-dialog"}}) {
-                HWND hDlg = OpenDialog(page, nButton, nCtrl);
-                ASSERT_NE(hDlg, nullptr);
-                ShootChecked(hDlg, pszShot, pszCode);
-                ClickCtrl(::GetDlgItem(hDlg, IDC_SAVEDLG_CANCEL));
-                EXPECT_TRUE(WaitGone(hDlg, 5000));
-            }
-        });
+        WithPage(
+            [&](CDlg_ImgSaveSets& page, HWND hHost) {
+                ShootChecked(page, "save-settings-page", pszCode);
+                RunUser(hHost, [&] {
+                    for (auto [nButton, nCtrl, pszShot] :
+                         {std::tuple{IDC_SAVE_FOLDER_BUTTON, IDC_FILEDLG_OPEN_FOLDER, "save-folder-dialog"},
+                          std::tuple{IDC_SAVE_EMAIL_BUTTON, IDC_MAILDLG_ADD, "save-email-dialog"}}) {
+                        HWND hDlg = OpenDialog(page, nButton, nCtrl);
+                        ASSERT_NE(hDlg, nullptr);
+                        ShootChecked(hDlg, pszShot, pszCode);
+                        ClickCtrl(::GetDlgItem(hDlg, IDC_SAVEDLG_CANCEL));
+                        EXPECT_TRUE(WaitGone(hDlg, 5000));
+                    }
+                });
+            },
+            lang.Module());
     }
     g_bHebrew = FALSE;
 }
