@@ -3,7 +3,7 @@
 # lives in the data source.
 mvl_portable_library(mvl_xfer_core
   SOURCES TransferFlags.cpp ImgSaveLink.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
-  LIBS mvl_trace)
+  LIBS mvl_trace mvl_imaging_core)
 
 if(WIN32)
   target_sources(mvlTWAIN64 PRIVATE
