@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "profile/FileNaming.h"
 #include "profile/Language.h"
 #include "profile/Trace.h"
 #include "settings/win/SettingsWin.h"
@@ -175,7 +176,7 @@ void CDlg_ImgSaveSets::NewBaseName()
     ::GetLocalTime(&st);
     const std::wstring sPrefix = DatedPrefix(st.wYear, st.wMonth, st.wDay);
     const std::wstring sFolder = Text(m_rec.szFolder);
-    SetText(m_rec.szBaseName, NextBaseName(sPrefix, FilesStartingWith(sFolder, sPrefix)));
+    SetText(m_rec.szBaseName, NextDatedName(FilesStartingWith(sFolder, sPrefix), sPrefix));
 }
 
 void CDlg_ImgSaveSets::Save(bool bRefresh)
@@ -224,6 +225,36 @@ void CDlg_ImgSaveSets::MarkNameUsed()
 {
     m_bLoaded = false;
     m_bNameUsedMark = true;
+}
+
+std::wstring CDlg_ImgSaveSets::Folder() const
+{
+    std::wstring s = Text(m_rec.szFolder);
+    if (!s.empty() && s.back() == L'\\')
+        s.pop_back();
+    return s;
+}
+
+std::wstring CDlg_ImgSaveSets::BaseName() const
+{
+    return Text(m_rec.szBaseName);
+}
+
+std::wstring CDlg_ImgSaveSets::FileType() const
+{
+    const std::u16string sType = LowerAscii(ImgSaveText(m_rec.szFileType));
+    // The official-document PDF is a PDF file to the calling program.
+    if (sType.find(u"pdf(\u516c\u6587)") != std::u16string::npos)
+        return L"pdf";
+    return std::wstring(sType.begin(), sType.end());
+}
+
+std::optional<std::wstring> CDlg_ImgSaveSets::PathToCheck() const
+{
+    const std::wstring sProgram = Text(m_rec.szEmailProgram);
+    if (m_rec.nDestination != kSaveToEmail || sProgram.empty())
+        return std::nullopt;
+    return sProgram;
 }
 
 void CDlg_ImgSaveSets::SetFileType(const std::wstring& sType)

@@ -23,12 +23,13 @@
 
 #include "settings/ImgSaveRecord.h"
 #include "transfer/ImgSaveLink.h"
+#include "ui/ScanOutput.h"
 #include "ui/SaveImgDlg.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinnedDialog.h"
 #include "ui/StaticTrans.h"
 
-class CDlg_ImgSaveSets : public CSkinnedDialog, public IImgSaveStore {
+class CDlg_ImgSaveSets : public CSkinnedDialog, public IImgSaveStore, public IScanOutput {
 public:
     static constexpr UINT IDD = 1002;
     static constexpr int kPreviewButton = 20005;
@@ -51,7 +52,7 @@ public:
     // Shows the record: base name, type in upper case, folder, destination.
     void Refresh();
     // The next Save forms a new base name.
-    void MarkNameUsed();
+    void MarkNameUsed() override;
     bool NameUsedMark() const override { return m_bNameUsedMark; }
     void ClearNameUsedMark() override { m_bNameUsedMark = false; }
 
@@ -64,6 +65,14 @@ public:
     void SetOnChanged(std::function<void()> fn) { m_fnChanged = std::move(fn); }
     // When the record is loaded, with its manual-duplex flag (g_bManualDuplex is set already).
     void SetOnManualDuplexLoaded(std::function<void(bool)> fn) { m_fnManualDuplexLoaded = std::move(fn); }
+
+    // IScanOutput: what the scan controller reads before a scan (the type as the extension).
+    std::wstring Folder() const override;
+    std::wstring BaseName() const override;
+    std::wstring FileType() const override;
+    bool MergeScan() const override { return m_rec.bMergeScan != 0; }
+    void Store() override { Save(true); }
+    std::optional<std::wstring> PathToCheck() const override;
 
     // The path of the record's file.
     const std::wstring& FilePath() const { return m_sPath; }

@@ -6,20 +6,6 @@
 
 namespace {
 
-// Far beyond any day's scans, and small enough that one more still fits an int.
-constexpr long kMaxNumber = 999999999;
-
-long LeadingNumber(const std::wstring& s)
-{
-    long n = 0;
-    for (wchar_t c : s) {
-        if (c < L'0' || c > L'9')
-            break;
-        n = std::min(kMaxNumber, n * 10 + (c - L'0'));
-    }
-    return n;
-}
-
 std::wstring LowerAsciiW(std::wstring s)
 {
     for (wchar_t& c : s)
@@ -29,24 +15,6 @@ std::wstring LowerAsciiW(std::wstring s)
 }
 
 }  // namespace
-
-std::wstring DatedPrefix(int nYear, int nMonth, int nDay)
-{
-    wchar_t sz[32];
-    std::swprintf(sz, 32, L"%04d-%02d-%02d_", nYear, nMonth, nDay);
-    return sz;
-}
-
-std::wstring NextBaseName(const std::wstring& sPrefix, const std::vector<std::wstring>& fileNames)
-{
-    long nNext = 1;
-    for (const std::wstring& sName : fileNames)
-        if (sName.size() >= sPrefix.size() && sName.compare(0, sPrefix.size(), sPrefix) == 0)
-            nNext = std::max(nNext, LeadingNumber(sName.substr(sPrefix.size())) + 1);
-    wchar_t sz[16];
-    std::swprintf(sz, 16, L"%03ld", nNext);
-    return sPrefix + sz;
-}
 
 std::wstring TrimBlanks(const std::wstring& s)
 {

@@ -1,18 +1,9 @@
-// The rules of the save dialogs that need no window: the default base name of a scan
-// ("2024-05-17_003": the date and one more than the highest number already used that day), the
-// base name a user may type, and the folder text the dialogs accept. Portable; the dialogs put
-// them on their controls and the file system.
+// The rules of the save dialogs that need no window: the base name a user may type and the
+// folder text the dialogs accept. Portable; the dialogs put them on their controls and the file
+// system (the default base name is profile/FileNaming.h's NextDatedName).
 #pragma once
 
 #include <string>
-#include <vector>
-
-// "%04d-%02d-%02d_" of the date.
-std::wstring DatedPrefix(int nYear, int nMonth, int nDay);
-
-// The prefix followed by at least three digits of one more than the largest number that follows
-// the prefix in any of the names (non-digits count as 0), at least 1.
-std::wstring NextBaseName(const std::wstring& sPrefix, const std::vector<std::wstring>& fileNames);
 
 // White space trimmed at both ends.
 std::wstring TrimBlanks(const std::wstring& s);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 
+#include "profile/FileNaming.h"
 #include "profile/Language.h"
 #include "settings/ImgSaveRecord.h"
 #include "settings/SettingsProfile.h"

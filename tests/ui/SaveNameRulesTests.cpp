@@ -1,22 +1,9 @@
-// What the save and connection dialogs accept without a window: the day's next base name, the
-// checks of OK in their order, the target file, and what the host field keeps of typing.
+// What the save and connection dialogs accept without a window: the checks of OK in their
+// order, the target file, and what the host field keeps of typing.
 #include <gtest/gtest.h>
 
 #include "ui/HostTextRule.h"
 #include "ui/SaveNameRules.h"
-
-TEST(SaveNameRules, NextBaseNameFollowsTheDaysHighestNumber)
-{
-    const std::wstring sPrefix = DatedPrefix(2024, 5, 7);
-    EXPECT_EQ(sPrefix, L"2024-05-07_");
-    EXPECT_EQ(NextBaseName(sPrefix, {}), L"2024-05-07_001");
-    EXPECT_EQ(NextBaseName(sPrefix, {L"2024-05-07_001.jpg", L"2024-05-07_002.tif", L"2024-05-06_009.jpg"}),
-              L"2024-05-07_003");
-    // Non-digits count as 0; numbers past three digits keep all of them; absurd ones stay bounded.
-    EXPECT_EQ(NextBaseName(sPrefix, {L"2024-05-07_scan.pdf", L"2024-05-07_"}), L"2024-05-07_001");
-    EXPECT_EQ(NextBaseName(sPrefix, {L"2024-05-07_1234x.png"}), L"2024-05-07_1235");
-    EXPECT_EQ(NextBaseName(sPrefix, {L"2024-05-07_99999999999999999999.png"}), L"2024-05-07_1000000000");
-}
 
 TEST(SaveNameRules, OkChecksInTheirOrderWithTheirMessages)
 {
