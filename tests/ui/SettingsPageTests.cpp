@@ -369,6 +369,8 @@ TEST(SettingsPages, ColourModeRulesHorizontalAndRestoreDefaults)
     s.Pick(basic(IDC_PAPER_LIST), 4);
     EXPECT_TRUE(Enabled(basic(IDC_HORIZONTAL)));
     s.Click(basic(IDC_HORIZONTAL));
+    ScanNow(s);
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_SetHorizontal 1"), 1);
 
     // Grey keeps the all-channels values and clears the others; black and white clears all.
     const std::wstring sFile = s.SettingsFile();
