@@ -307,6 +307,7 @@ TEST(SettingsPages, FileOutputChoicesMergeAndManualDuplex)
     EXPECT_TRUE(Visible(basic(IDC_MERGE_HELP)));
     const std::wstring sWhy = TipOf(s.Page(kBasic), basic(IDC_MERGE_HELP));
     EXPECT_NE(sWhy.find(L"Merge scanning is not available"), std::wstring::npos);
+    Shot(s.Dialog(), "settings-basic-merge-help");
     s.Click(basic(IDC_MERGE_HELP));
     ASSERT_TRUE(MessageDialogs().WaitFor(sWhy, 5000));
     s.Pick(basic(IDC_FILE_TYPE_LIST), 3);  // PDF
