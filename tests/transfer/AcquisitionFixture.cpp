@@ -92,7 +92,8 @@ bool SetOneValue(mvltest::CTestSource& src, TW_UINT16 wCap, TW_UINT16 wType, con
 bool CAcquisition::SetU16(TW_UINT16 wCap, TW_UINT16 wValue)
 {
     TW_UINT32 v = wValue;
-    return SetOneValue(*m_pSrc, wCap, wCap == CAP_FEEDERENABLED || wCap == CAP_DUPLEXENABLED ? TWTY_BOOL : TWTY_UINT16,
+    const bool bBool = wCap == CAP_FEEDERENABLED || wCap == CAP_DUPLEXENABLED || wCap == CAP_NO_SCAN_PARAM_ADJ_FLAG;
+    return SetOneValue(*m_pSrc, wCap, bBool ? TWTY_BOOL : TWTY_UINT16,
                        &v, sizeof v);
 }
 
