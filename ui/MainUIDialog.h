@@ -28,6 +28,7 @@ class CGetMessageHook;
 class CChildPage;
 class CDlg_ImgINFO;
 class IScanOutput;
+class CDlg_ImgSaveSets;
 
 // The class name the dialog templates use, so that others can find the window.
 inline constexpr wchar_t kMainUIClassName[] = L"Q7100UIFLAG";
@@ -89,6 +90,7 @@ private:
     void RegisterHandlers();
     void InitControls();
     void CreatePages();
+    void CreateSavePage();
     bool RestoreSettings();
     void ShowRecord();
     void SetTitle();
@@ -107,6 +109,7 @@ private:
     void OnAbout();
     void OnDetails();
     void OnClearPreview();
+    void OnPort();
     void OnPageTab(bool bAdvanced);
     void OnUnitChanged();
     void Close();
@@ -148,6 +151,7 @@ private:
     std::unique_ptr<CChildPage> m_pBasicPage;
     std::unique_ptr<CChildPage> m_pAdvancedPage;
     std::unique_ptr<CDlg_ImgINFO> m_pInfo;
+    std::unique_ptr<CDlg_ImgSaveSets> m_pSavePage;  // file-output mode only
     // The buttons, bound so that each can take the product's look in one place.
     CWnd m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
     CWnd m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;

@@ -2,7 +2,7 @@
 mvl_test(xfer_core_tests PORTABLE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DibLayoutTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MemXferCursorTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/TiffLayoutTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/NextPageWaitTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/NextPageWaitTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ImgSaveLinkTest.cpp
   LIBS mvl_xfer_core)
 
 # Acquisition through the data source under Wine, against the simulated scanner and a
