@@ -166,6 +166,10 @@ void CMainUIDialog::OnNameSelected()
     Record() = rec;
     ShowRecord();
     const bool bDefault = sName == LoadLangString(kIdsDefaultSettingName);
+    if (bDefault) {
+        ShowPlaceholder();
+        m_btnClear.EnableWindow(FALSE);
+    }
     ShowSaveButton(false, !bDefault);
     SetTitle();
 }
