@@ -26,6 +26,20 @@ void RgbRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth)
     }
 }
 
+void RgbRowToBgr(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth)
+{
+    int32_t x = 0;
+    if (HasAvx2())
+        x = RgbRowToBgrAvx2(pSrc, pDst, nWidth);
+    for (; x < nWidth; ++x) {
+        const uint8_t* s = pSrc + 3 * static_cast<size_t>(x);
+        uint8_t* d = pDst + 3 * static_cast<size_t>(x);
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+    }
+}
+
 void BwRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth)
 {
     const int32_t nFull = nWidth / 8;

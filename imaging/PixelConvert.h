@@ -23,5 +23,8 @@ void GrayToBW(CImageEffects* pEffects, const uint8_t* pSrc, uint8_t* pDst, int32
 void RgbRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
 void BwRowToGray(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
 void GrayRowToBW(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
-// The vector part of RgbRowToGray: converts a prefix of the row, returns its length.
+// Red-green-blue to blue-green-red (the bitmap order); pSrc and pDst do not overlap.
+void RgbRowToBgr(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
+// The vector parts of RgbRowToGray and RgbRowToBgr: convert a prefix of the row, return its length.
 int32_t RgbRowToGrayAvx2(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);
+int32_t RgbRowToBgrAvx2(const uint8_t* pSrc, uint8_t* pDst, int32_t nWidth);

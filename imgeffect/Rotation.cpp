@@ -4,9 +4,16 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace imgfx {
 
@@ -69,46 +76,108 @@ inline void GatherRun(uint8_t* d, const uint8_t* s, ptrdiff_t nStride, int n)
         std::memcpy(d, s, Bytes);
 }
 
-// 90 and 270: one square tile at a time, the tile's source row pieces are copied into a local
-// block (long sequential reads), then each target row piece is gathered from that block.
+// Copies n bytes, the whole 64-byte lines of the target with streaming stores (a line written
+// whole need not be read from memory first), the partial lines at both ends with plain ones.
+inline void StreamOut(uint8_t* d, const uint8_t* s, size_t n)
+{
+#if defined(__SSE2__)
+    const size_t nHead = (64 - (reinterpret_cast<uintptr_t>(d) & 63)) & 63;
+    if (nHead < n) {
+        std::memcpy(d, s, nHead);
+        d += nHead;
+        s += nHead;
+        n -= nHead;
+        for (; n >= 64; n -= 64, d += 64, s += 64)
+            for (int q = 0; q < 64; q += 16)
+                _mm_stream_si128(reinterpret_cast<__m128i*>(d + q),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q)));
+    }
+#endif
+    std::memcpy(d, s, n);
+}
+
+// Target rows [i0, i0 + ni), ni at most one tile, tile by tile along the row. The tiles of a
+// span of target columns are gathered into a staging area first and the span's row pieces go
+// out from there, long enough that most of their cache lines are written whole.
 template <int Bytes>
-void QuarterTurnBytes(const Mapping& m, const _ImageDesc& src, const uint8_t* pSrc,
-                      const _ImageDesc& dst, uint8_t* pDst)
+void TurnTileRow(const Mapping& m, const _ImageDesc& src, const uint8_t* pSrc, const _ImageDesc& dst, uint8_t* pDst,
+                 int i0, int ni)
 {
     constexpr int kRowBytes = kTile * Bytes;
+    constexpr int kSpan = 4 * kTile;
     // One spare row so that the 4-byte loads of the last block row stay inside the array.
-    std::vector<uint8_t> block(static_cast<size_t>(kTile + 1) * kRowBytes, 0);
+    alignas(64) uint8_t block[(kTile + 1) * kRowBytes] = {};
+    std::vector<uint8_t> staging(static_cast<size_t>(ni) * kSpan * Bytes);
     const bool b90 = m.nAngle == 90;
-    for (int i0 = 0; i0 < dst.m_nRows; i0 += kTile) {
-        const int ni = std::min(kTile, dst.m_nRows - i0);
-        // Source columns of target rows [i0, i0 + ni).
-        const int c0 = b90 ? m.nSrcWidth - i0 - ni : i0;
-        const size_t nOffset = static_cast<size_t>(c0) * Bytes, nPiece = static_cast<size_t>(ni) * Bytes;
-        for (int j0 = 0; j0 < dst.m_nWidth; j0 += kTile) {
+    // Source columns of target rows [i0, i0 + ni).
+    const int c0 = b90 ? m.nSrcWidth - i0 - ni : i0;
+    const size_t nOffset = static_cast<size_t>(c0) * Bytes, nPiece = static_cast<size_t>(ni) * Bytes;
+    for (int jSpan = 0; jSpan < dst.m_nWidth; jSpan += kSpan) {
+        const int nSpan = std::min(kSpan, dst.m_nWidth - jSpan);
+        for (int j0 = jSpan; j0 < jSpan + nSpan; j0 += kTile) {
             const int nj = std::min(kTile, dst.m_nWidth - j0);
             // Source rows of target columns [j0, j0 + nj), top-down.
             const int r0 = b90 ? j0 : m.nSrcHeight - j0 - nj;
-            uint8_t* pBlock = block.data();
             if (ni == kTile) {  // a constant length lets the compiler inline the copy
                 for (int r = 0; r < nj; ++r)
-                    std::memcpy(pBlock + r * kRowBytes, RowAt(src, pSrc, r0 + r) + nOffset, kRowBytes);
+                    std::memcpy(block + r * kRowBytes, RowAt(src, pSrc, r0 + r) + nOffset, kRowBytes);
             } else {
                 for (int r = 0; r < nj; ++r)
-                    std::memcpy(pBlock + r * kRowBytes, RowAt(src, pSrc, r0 + r) + nOffset, nPiece);
+                    std::memcpy(block + r * kRowBytes, RowAt(src, pSrc, r0 + r) + nOffset, nPiece);
             }
             const int nNext = std::min(kTile, dst.m_nWidth - j0 - nj);
             if (nNext > 0)
                 PrefetchRows(src, pSrc, b90 ? j0 + nj : m.nSrcHeight - j0 - nj - nNext, nNext, nOffset, nPiece);
             for (int k = 0; k < ni; ++k) {
-                uint8_t* d = RowAt(dst, pDst, i0 + k) + static_cast<ptrdiff_t>(j0) * Bytes;
-                const uint8_t* s = pBlock + (b90 ? ni - 1 - k : k) * Bytes;
+                uint8_t* d = staging.data() + static_cast<size_t>(k) * kSpan * Bytes + static_cast<size_t>(j0 - jSpan) * Bytes;
+                const uint8_t* s = block + (b90 ? ni - 1 - k : k) * Bytes;
                 if (b90)
                     GatherRun<Bytes>(d, s, kRowBytes, nj);
                 else
                     GatherRun<Bytes>(d, s + (nj - 1) * kRowBytes, -kRowBytes, nj);
             }
         }
+        for (int k = 0; k < ni; ++k)
+            StreamOut(RowAt(dst, pDst, i0 + k) + static_cast<ptrdiff_t>(jSpan) * Bytes,
+                      staging.data() + static_cast<size_t>(k) * kSpan * Bytes, static_cast<size_t>(nSpan) * Bytes);
     }
+#if defined(__SSE2__)
+    _mm_sfence();  // the streamed lines are in memory before anyone is told the band is done
+#endif
+}
+
+// Runs fn(first, last) over bands of nBand rows of [0, n), one band at a time to whichever of
+// two threads is free, when there are enough bands to keep both busy.
+template <typename Fn>
+void ForEachBand(int n, int nBand, Fn&& fn)
+{
+    const int nBands = (n + nBand - 1) / nBand;
+    std::atomic<int> nNext{0};
+    auto work = [&] {
+        for (int b = nNext++; b < nBands; b = nNext++)
+            fn(b * nBand, std::min(n, (b + 1) * nBand));
+    };
+    std::thread helper;
+    if (nBands >= 8 && std::thread::hardware_concurrency() > 1) {
+        try {
+            helper = std::thread(work);
+        } catch (const std::system_error&) {
+            // This thread does it all.
+        }
+    }
+    work();
+    if (helper.joinable())
+        helper.join();
+}
+
+// 90 and 270: one square tile at a time, the tile's source row pieces are copied into a local
+// block (long sequential reads), then each target row piece is gathered from that block. Bands
+// of target rows go to both threads.
+template <int Bytes>
+void QuarterTurnBytes(const Mapping& m, const _ImageDesc& src, const uint8_t* pSrc,
+                      const _ImageDesc& dst, uint8_t* pDst)
+{
+    ForEachBand(dst.m_nRows, kTile, [&](int i0, int i1) { TurnTileRow<Bytes>(m, src, pSrc, dst, pDst, i0, i1 - i0); });
 }
 
 template <int Bytes>

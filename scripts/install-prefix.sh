@@ -42,6 +42,9 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # A program that crashes prints its backtrace and ends: Wine's crash dialog would wait for a
 # click nobody gives on a headless run.
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 || true
+# No window manager runs on the virtual displays: Wine is told so, or it waits for one (about two
+# seconds) every time a window it thinks managed is hidden, the progress dialog after each page.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
 
 # Fonts for the languages' dialogs, as Windows has them: the dialog font falls back to a CJK face
 # for Chinese, Japanese and Korean (a font link, as Windows' own), and the faces the Arabic, Hebrew
@@ -63,6 +66,12 @@ done
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
 
 windir="$prefix/drive_c/windows"
+# Wine draws the windows' caption buttons with its Marlett font, which Debian's package keeps
+# where this Wine does not look: the prefix's font folder has it.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  mkdir -p "$windir/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$windir/Fonts/"
+fi
 # The prefix comes with data sources of Wine's own; ours must be the only ones found.
 rm -f "$windir"/twain_64/*.ds "$windir"/twain_32/*.ds 2>/dev/null || true
 mkdir -p "$windir/twain_64"

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -29,9 +30,53 @@ std::string IniBesideLibrary()
     return s.substr(0, s.find_last_of("\\/") + 1) + "mvlsim.ini";
 }
 
+// A kept page lives in a temporary file mapped whole: the system's file cache holds it, not the
+// process's private memory, so a page of any size can be kept and the scan stays as light as
+// a real scanner's. Only the view is kept: it holds the file, which goes with it.
+class CFilePageMemory : public CPageMemory {
+public:
+    explicit CFilePageMemory(uint64_t nBytes)
+    {
+        wchar_t szDir[MAX_PATH + 1] = L"", szName[MAX_PATH + 1] = L"";
+        DWORD n = GetTempPathW(MAX_PATH, szDir);
+        if (n == 0 || n > MAX_PATH || GetTempFileNameW(szDir, L"mvs", 0, szName) == 0)
+            return;
+        HANDLE hFile = CreateFileW(szName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE) {
+            DeleteFileW(szName);
+            return;
+        }
+        HANDLE hMapping = CreateFileMappingW(hFile, nullptr, PAGE_READWRITE, static_cast<DWORD>(nBytes >> 32),
+                                             static_cast<DWORD>(nBytes), nullptr);
+        if (hMapping) {
+            m_pView = static_cast<uint8_t*>(MapViewOfFile(hMapping, FILE_MAP_WRITE, 0, 0, 0));
+            CloseHandle(hMapping);
+        }
+        CloseHandle(hFile);
+    }
+    ~CFilePageMemory() override
+    {
+        if (m_pView)
+            UnmapViewOfFile(m_pView);
+    }
+    CFilePageMemory(const CFilePageMemory&) = delete;
+    CFilePageMemory& operator=(const CFilePageMemory&) = delete;
+    uint8_t* Data() override { return m_pView; }
+
+private:
+    uint8_t* m_pView = nullptr;
+};
+
+std::unique_ptr<CPageMemory> FilePageMemory(uint64_t nBytes)
+{
+    auto p = std::make_unique<CFilePageMemory>(nBytes);
+    return p->Data() ? std::move(p) : nullptr;
+}
+
 CSimScanner& Lib()
 {
-    static CSimScanner s_scanner(&EnvValue, IniBesideLibrary());
+    static CSimScanner s_scanner(&EnvValue, IniBesideLibrary(), &FilePageMemory);
     return s_scanner;
 }
 

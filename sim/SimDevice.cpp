@@ -16,8 +16,9 @@ int MmTo1200(double dMm) { return static_cast<int>(dMm * 1200.0 / 25.4 + 0.5); }
 
 }  // namespace
 
-CSimDevice::CSimDevice(const SSimConfig& config, CSimLog& log, std::shared_ptr<const CBmpImage> pPicture)
-    : m_config(config), m_log(log), m_pPicture(std::move(pPicture))
+CSimDevice::CSimDevice(const SSimConfig& config, CSimLog& log, std::shared_ptr<const CBmpImage> pPicture,
+                       CPageCache& pages)
+    : m_config(config), m_log(log), m_pPicture(std::move(pPicture)), m_pages(pages)
 {
 }
 
@@ -120,8 +121,7 @@ int CSimDevice::StartScan()
     m_tScanStart = Clock::time_point::max();
     m_nReadIndex = 0;
     m_nReadOffset = 0;
-    m_pReader.reset();
-    m_nRowCached = -1;
+    m_pReadPage.reset();
     m_thread = std::thread([self = shared_from_this()] { self->JobThread(); });
     return 0;
 }
@@ -225,7 +225,7 @@ bool CSimDevice::WaitForData(std::unique_lock<std::mutex>& lock, int64_t nEndByt
     return !m_bStop;
 }
 
-std::unique_ptr<CChartRenderer> CSimDevice::MakeRenderer(const SImage& image) const
+SChartRequest CSimDevice::MakeRequest(const SImage& image) const
 {
     SChartRequest req;
     req.nPage = image.nPage;
@@ -246,30 +246,16 @@ std::unique_ptr<CChartRenderer> CSimDevice::MakeRenderer(const SImage& image) co
         req.placement.nPageHeight = m_pPicture->Height() * 1200 / m_pPicture->Dpi();
     }
     req.pPicture = m_pPicture;
-    return std::make_unique<CChartRenderer>(req);
+    return req;
 }
 
 int CSimDevice::CopyRows(uint8_t* pBuffer, int nBytes)
 {
-    if (!m_pReader) {
-        m_pReader = MakeRenderer(m_images[m_nReadIndex]);
-        m_row.assign(static_cast<std::size_t>(m_nRowBytes), 0);
-        m_nRowCached = -1;
-    }
-    int nCopied = 0;
-    while (nCopied < nBytes) {
-        int nRow = static_cast<int>(m_nReadOffset / m_nRowBytes);
-        int nCol = static_cast<int>(m_nReadOffset % m_nRowBytes);
-        if (nRow != m_nRowCached) {
-            m_pReader->RenderRow(nRow, m_row.data());
-            m_nRowCached = nRow;
-        }
-        int n = std::min(nBytes - nCopied, m_nRowBytes - nCol);
-        std::memcpy(pBuffer + nCopied, m_row.data() + nCol, static_cast<std::size_t>(n));
-        nCopied += n;
-        m_nReadOffset += n;
-    }
-    return nCopied;
+    if (!m_pReadPage)
+        m_pReadPage = m_pages.Page(MakeRequest(m_images[m_nReadIndex]));
+    m_pReadPage->Copy(static_cast<uint64_t>(m_nReadOffset), pBuffer, static_cast<uint64_t>(nBytes));
+    m_nReadOffset += nBytes;
+    return nBytes;
 }
 
 int CSimDevice::Read(uint8_t* pBuffer, int nBytes, int* pnRead)
@@ -286,7 +272,7 @@ int CSimDevice::Read(uint8_t* pBuffer, int nBytes, int* pnRead)
     while (m_nReadIndex < m_images.size() && m_nReadOffset >= nImageBytes) {
         ++m_nReadIndex;
         m_nReadOffset = 0;
-        m_pReader.reset();
+        m_pReadPage.reset();
         m_cv.notify_all();
     }
     if (m_nReadIndex >= m_images.size() || m_bStop)

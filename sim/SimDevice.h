@@ -5,6 +5,7 @@
 
 #include "device/ScanDrvApi.h"
 #include "sim/ChartRenderer.h"
+#include "sim/PageCache.h"
 #include "sim/SimConfig.h"
 #include "sim/SimLog.h"
 
@@ -21,7 +22,7 @@ class CBmpImage;
 class CSimDevice : public std::enable_shared_from_this<CSimDevice> {
 public:
     // Always owned by a shared pointer: the job thread keeps its device alive.
-    CSimDevice(const SSimConfig& config, CSimLog& log, std::shared_ptr<const CBmpImage> pPicture);
+    CSimDevice(const SSimConfig& config, CSimLog& log, std::shared_ptr<const CBmpImage> pPicture, CPageCache& pages);
     ~CSimDevice();
     CSimDevice(const CSimDevice&) = delete;
     CSimDevice& operator=(const CSimDevice&) = delete;
@@ -60,13 +61,14 @@ private:
     bool SleepFor(std::unique_lock<std::mutex>& lock, int nMs);
     void Emit(std::unique_lock<std::mutex>& lock, int nEvent, int nValue);
     int ScannedLines() const;
-    std::unique_ptr<CChartRenderer> MakeRenderer(const SImage& image) const;
+    SChartRequest MakeRequest(const SImage& image) const;
     int CopyRows(uint8_t* pBuffer, int nBytes);
     bool WaitForData(std::unique_lock<std::mutex>& lock, int64_t nEndByte);
 
     SSimConfig m_config;
     CSimLog& m_log;
     std::shared_ptr<const CBmpImage> m_pPicture;
+    CPageCache& m_pages;
 
     std::mutex m_mutex;
     std::condition_variable m_cv;
@@ -89,7 +91,5 @@ private:
     Clock::time_point m_tScanStart;
     std::size_t m_nReadIndex = 0;       // image being read
     int64_t m_nReadOffset = 0;
-    std::unique_ptr<CChartRenderer> m_pReader;
-    std::vector<uint8_t> m_row;
-    int m_nRowCached = -1;
+    std::shared_ptr<CPageRows> m_pReadPage;  // the page being read
 };

@@ -10,11 +10,14 @@ namespace {
 
 constexpr const char* kUsbName = "\\\\.\\Usbscan";
 constexpr int kRawFail = 1, kRawNoDevice = 3;
+// Pages kept for scanning again: a 1200 dpi A3 colour page (835 MB) and then some.
+constexpr uint64_t kPageBudget = 1536ull << 20;
 
 }  // namespace
 
-CSimScanner::CSimScanner(EnvReader pfnEnv, std::string sDefaultIni)
-    : m_pfnEnv(pfnEnv), m_sDefaultIni(std::move(sDefaultIni))
+CSimScanner::CSimScanner(EnvReader pfnEnv, std::string sDefaultIni, PageMemoryFactory pageMemory)
+    : m_pfnEnv(pfnEnv), m_sDefaultIni(std::move(sDefaultIni)),
+      m_pages(pageMemory ? std::move(pageMemory) : PageMemoryFactory(&HeapPageMemory), kPageBudget)
 {
 }
 
@@ -78,7 +81,7 @@ int CSimScanner::Open(const char* pszDevice, ScanDrvHandle* phDevice)
     }
     uintptr_t h = m_nNextHandle;
     m_nNextHandle += 0x10;
-    m_devices[h] = std::make_shared<CSimDevice>(config, m_log, std::move(pPicture));
+    m_devices[h] = std::make_shared<CSimDevice>(config, m_log, std::move(pPicture), m_pages);
     *phDevice = reinterpret_cast<ScanDrvHandle>(h);
     return 0;
 }

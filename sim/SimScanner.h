@@ -3,6 +3,7 @@
 #pragma once
 
 #include "device/ScanDrvApi.h"
+#include "sim/PageCache.h"
 #include "sim/SimConfig.h"
 #include "sim/SimDevice.h"
 #include "sim/SimLog.h"
@@ -17,7 +18,8 @@ class CSimScanner {
 public:
     // pfnEnv reads an environment variable ("" when unset); sDefaultIni is used without MVLSIM_INI.
     using EnvReader = std::string (*)(const char* pszName);
-    CSimScanner(EnvReader pfnEnv, std::string sDefaultIni);
+    // Pages are kept in memory from pageMemory (the heap when none is given).
+    CSimScanner(EnvReader pfnEnv, std::string sDefaultIni, PageMemoryFactory pageMemory = nullptr);
     ~CSimScanner();
 
     // Reads the settings again (the INI may change between calls) and returns them.
@@ -43,6 +45,7 @@ private:
     EnvReader m_pfnEnv;
     std::string m_sDefaultIni;
     CSimLog m_log;
+    CPageCache m_pages;
     std::mutex m_mutex;
     SSimConfig m_config;
     std::map<uintptr_t, std::shared_ptr<CSimDevice>> m_devices;

@@ -1,5 +1,7 @@
 #include "transfer/DataMapFile.h"
 
+#include <algorithm>
+
 #include "profile/Trace.h"
 
 Data_MapFile::~Data_MapFile()
@@ -9,9 +11,15 @@ Data_MapFile::~Data_MapFile()
 
 void Data_MapFile::Close()
 {
+    // The kept view goes first: a file with a view still mapped could not be deleted.
+    ReleaseWindow();
     if (m_hMapping) {
         CloseHandle(m_hMapping);
         m_hMapping = nullptr;
+    }
+    if (m_hFile != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_hFile);
+        m_hFile = INVALID_HANDLE_VALUE;
     }
     if (!m_sFileName.empty()) {
         DeleteFileW(m_sFileName.c_str());
@@ -60,15 +68,28 @@ int Data_MapFile::MapFile_Create(DWORD dwSize, std::wstring sFileName)
     }
     m_sFileName = sFileName;
     m_dwSize = dwSize;
+    m_hFile = hFile;
     m_hMapping = CreateFileMappingW(hFile, nullptr, PAGE_READWRITE, 0, dwSize, nullptr);
     DWORD dwError = GetLastError();
-    CloseHandle(hFile);
     if (!m_hMapping) {
         TraceA("CreateFileMapping error :(%d)", static_cast<int>(dwError));
         Close();
         return 1;
     }
     return 0;
+}
+
+bool Data_MapFile::Write(DWORD dwOffset, const void* pData, DWORD dwLength)
+{
+    if (m_hFile == INVALID_HANDLE_VALUE || !pData || uint64_t(dwOffset) + dwLength > m_dwSize)
+        return false;
+    OVERLAPPED at{};
+    at.Offset = dwOffset;
+    DWORD dwWritten = 0;
+    if (WriteFile(m_hFile, pData, dwLength, &dwWritten, &at) && dwWritten == dwLength)
+        return true;
+    TraceA("Data_MapFile::Write error :(%d)", static_cast<int>(GetLastError()));
+    return false;
 }
 
 void* Data_MapFile::GetDataHandle(DWORD dwOffset, DWORD dwLength, uint8_t** ppData)
@@ -97,4 +118,48 @@ void Data_MapFile::ReleaseDataHandle(void* pBase)
 {
     if (pBase)
         UnmapViewOfFile(pBase);
+}
+
+const uint8_t* Data_MapFile::Window(DWORD dwOffset, DWORD dwLength)
+{
+    // Enough for a few hundred rows, few enough mappings for a page of any size.
+    constexpr DWORD kWindowBytes = 4u << 20;
+    if (m_pWindow && dwOffset >= m_dwWindowOffset &&
+        uint64_t(dwOffset) + dwLength <= uint64_t(m_dwWindowOffset) + m_dwWindowLength)
+        return static_cast<const uint8_t*>(m_pWindow) + (dwOffset - m_dwWindowOffset);
+    ReleaseWindow();
+    if (!m_hMapping || dwLength == 0 || uint64_t(dwOffset) + dwLength > m_dwSize)
+        return nullptr;
+    const DWORD dwGranularity = AllocationGranularity();
+    const DWORD dwBase = dwOffset / dwGranularity * dwGranularity;
+    const DWORD dwLengthFromBase = static_cast<DWORD>(
+        std::min<uint64_t>(m_dwSize - dwBase, std::max<uint64_t>(kWindowBytes, uint64_t(dwOffset - dwBase) + dwLength)));
+    m_pWindow = MapViewOfFile(m_hMapping, FILE_MAP_READ, 0, dwBase, dwLengthFromBase);
+    if (!m_pWindow) {
+        TraceA("MapViewOfFile error :(%d)", static_cast<int>(GetLastError()));
+        return nullptr;
+    }
+    m_dwWindowOffset = dwBase;
+    m_dwWindowLength = dwLengthFromBase;
+    return static_cast<const uint8_t*>(m_pWindow) + (dwOffset - dwBase);
+}
+
+void Data_MapFile::ReleaseWindow()
+{
+    if (m_pWindow)
+        UnmapViewOfFile(m_pWindow);
+    m_pWindow = nullptr;
+    m_dwWindowOffset = m_dwWindowLength = 0;
+}
+
+CSpoolView::CSpoolView(Data_MapFile& file, uint64_t nOffset, uint64_t nLength) : m_file(file)
+{
+    if (nOffset + nLength <= 0xFFFFFFFFull)
+        m_pBase = file.GetDataHandle(static_cast<DWORD>(nOffset), static_cast<DWORD>(nLength), &m_pData);
+}
+
+CSpoolView::~CSpoolView()
+{
+    if (m_pBase)
+        m_file.ReleaseDataHandle(m_pBase);
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "imaging/PixelConvert.h"
+
 namespace {
 
 void Put16(uint8_t* p, uint16_t v)
@@ -96,20 +98,13 @@ void WriteDibHeader(const SDibLayout& l, int nXDpi, int nYDpi, uint8_t* p)
     }
 }
 
-bool FillDibRows(const SDibLayout& l, uint8_t* pBlock, const DibRowSource& source)
+void WriteDibRow(const SDibLayout& l, const uint8_t* pSpoolRow, uint8_t* pBlockRow)
 {
-    uint8_t* pPixels = pBlock + l.nPixelOffset;
-    for (uint32_t i = 0; i < l.nHeight; ++i) {
-        uint8_t* pRow = pPixels + uint64_t(l.nHeight - 1 - i) * l.nStride;
-        if (!source(i, pRow))
-            return false;
-        std::memset(pRow + l.nRowBytes, 0, l.nStride - l.nRowBytes);
-        if (l.nBitCount == 24) {
-            for (uint32_t x = 0; x + 2 < l.nRowBytes; x += 3)
-                std::swap(pRow[x], pRow[x + 2]);
-        }
-    }
-    return true;
+    if (l.nBitCount == 24)
+        RgbRowToBgr(pSpoolRow, pBlockRow, static_cast<int32_t>(l.nWidth));
+    else
+        std::memcpy(pBlockRow, pSpoolRow, l.nRowBytes);
+    std::memset(pBlockRow + l.nRowBytes, 0, l.nStride - l.nRowBytes);
 }
 
 std::array<uint8_t, kBmpFileHeaderBytes> MakeBmpFileHeader(const SDibLayout& l)

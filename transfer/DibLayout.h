@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 
 constexpr uint32_t kDibHeaderBytes = 40;
 constexpr uint32_t kBmpFileHeaderBytes = 14;
@@ -37,14 +36,9 @@ int32_t PelsPerMeter(int nDpi);
 // Writes the 40-byte header and the palette at the start of a zeroed block of nTotalBytes.
 void WriteDibHeader(const SDibLayout& layout, int nXDpi, int nYDpi, uint8_t* pBlock);
 
-// Gives spool row nRow (0 = top of the page) into pDest (nRowBytes bytes); false when the row
-// cannot be read.
-using DibRowSource = std::function<bool(uint32_t nRow, uint8_t* pDest)>;
-
-// Fills the pixel rows of the block: the top spool row becomes the last block row, colour
-// turns from red-green-blue to blue-green-red, pad bytes stay zero. False as soon as a row
-// cannot be read; the block is then incomplete and must not be handed over.
-bool FillDibRows(const SDibLayout& layout, uint8_t* pBlock, const DibRowSource& source);
+// Writes one spool row as its block row: colour turns from red-green-blue to blue-green-red,
+// the pad bytes up to the stride are zero. The top spool row is block row nHeight - 1.
+void WriteDibRow(const SDibLayout& layout, const uint8_t* pSpoolRow, uint8_t* pBlockRow);
 
 // The 14-byte BMP file header for a block of this layout.
 std::array<uint8_t, kBmpFileHeaderBytes> MakeBmpFileHeader(const SDibLayout& layout);

@@ -82,14 +82,17 @@ TW_UINT16 CMsgImageMemXfer::Handle(_MsgInfo* pInfo)
     const SMemXferPage page{ctl.EffectiveWidth(), ctl.EffectiveHeight(), ctl.PixelType()};
     CImage& image = ScanImage();
     const uint32_t nRowBytes = CMemXferCursor::RowBytes(page);
-    // Rows come from the spool by position, whatever the resolution.
+    // Rows come from the spool by position, whatever the resolution, through a view that moves
+    // along with the strips.
     auto reader = [&](uint32_t nRow, uint8_t* pDest, uint32_t nBytes) {
-        uint8_t* pData = nullptr;
-        void* pBase = image.GetDataHandle(nRow * nRowBytes, nBytes, &pData);
-        if (!pBase)
+        Data_MapFile* pSpool = image.MapFile();
+        const uint64_t nOffset = uint64_t(nRow) * nRowBytes;
+        const uint8_t* pData = pSpool && nOffset <= 0xFFFFFFFFull
+                                   ? pSpool->Window(static_cast<DWORD>(nOffset), nBytes)
+                                   : nullptr;
+        if (!pData)
             return false;
         std::memcpy(pDest, pData, nBytes);
-        image.ReleaseDataHandle(pBase);
         return true;
     };
     SMemStrip s = m_cursor.Next(page, mem.Data(), pXfer->Memory.Length, ctl.RowsTransferred(), reader);
@@ -113,6 +116,8 @@ TW_UINT16 CMsgImageMemXfer::Handle(_MsgInfo* pInfo)
     SetSessionState(700);
     if (s.eResult != SMemStrip::kLastStrip)
         return TWRC_SUCCESS;
+    if (Data_MapFile* pSpool = image.MapFile())
+        pSpool->ReleaseWindow();
     if (!ctl.IsFeeder())
         ClearScanInProgress(ctl);
     g_bNeedScan = true;

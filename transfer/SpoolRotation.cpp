@@ -21,28 +21,6 @@ namespace {
 
 constexpr uint32_t kBand = 500;
 
-class CView {
-public:
-    CView(Data_MapFile& file, uint64_t nOffset, uint64_t nLength) : m_file(file)
-    {
-        if (nOffset + nLength <= 0xFFFFFFFFull)
-            m_pBase = file.GetDataHandle(static_cast<DWORD>(nOffset), static_cast<DWORD>(nLength), &m_pData);
-    }
-    ~CView()
-    {
-        if (m_pBase)
-            m_file.ReleaseDataHandle(m_pBase);
-    }
-    CView(const CView&) = delete;
-    CView& operator=(const CView&) = delete;
-    uint8_t* Data() const { return m_pBase ? m_pData : nullptr; }
-
-private:
-    Data_MapFile& m_file;
-    void* m_pBase = nullptr;
-    uint8_t* m_pData = nullptr;
-};
-
 _ImageDesc Desc(uint32_t nRows, uint32_t nWidth, int nBits)
 {
     return {static_cast<int32_t>(nRows), static_cast<int32_t>(SpoolRowBytes(nWidth, nBits)),
@@ -62,8 +40,8 @@ std::unique_ptr<Data_MapFile> NewSpool(uint64_t nBytes)
 bool RotateWhole(CImgEffectBinding& fx, Data_MapFile& src, Data_MapFile& dst, int nAngle, _ImageDesc sd,
                  _ImageDesc dd)
 {
-    CView vs(src, 0, uint64_t(sd.m_nRows) * sd.m_nBytesPerRow);
-    CView vd(dst, 0, uint64_t(dd.m_nRows) * dd.m_nBytesPerRow);
+    CSpoolView vs(src, 0, uint64_t(sd.m_nRows) * sd.m_nBytesPerRow);
+    CSpoolView vd(dst, 0, uint64_t(dd.m_nRows) * dd.m_nBytesPerRow);
     if (!vs.Data() || !vd.Data())
         return false;
     return fx.RotationImg(nAngle, &sd, vs.Data(), &dd, vd.Data()) == 0;
@@ -90,7 +68,7 @@ bool RotateColumnBands(CImgEffectBinding& fx, Data_MapFile& src, Data_MapFile& d
             return false;
         _ImageDesc sd = Desc(nHeight, n, nBits);
         _ImageDesc dd = Desc(n, nHeight, nBits);
-        CView vd(dst, nTargetRow * nDstRowBytes, uint64_t(n) * nDstRowBytes);
+        CSpoolView vd(dst, nTargetRow * nDstRowBytes, uint64_t(n) * nDstRowBytes);
         if (!vd.Data() || fx.RotationImg(nAngle, &sd, band.data(), &dd, vd.Data()) != 0)
             return false;
         nTargetRow += n;
@@ -106,8 +84,8 @@ bool RotateRowBands(CImgEffectBinding& fx, Data_MapFile& src, Data_MapFile& dst,
     uint64_t nTargetRow = 0;
     for (uint32_t r = nHeight; r > 0; r -= std::min(r, kBand)) {
         const uint32_t n = std::min(kBand, r);
-        CView vs(src, uint64_t(r - n) * nRowBytes, uint64_t(n) * nRowBytes);
-        CView vd(dst, nTargetRow * nRowBytes, uint64_t(n) * nRowBytes);
+        CSpoolView vs(src, uint64_t(r - n) * nRowBytes, uint64_t(n) * nRowBytes);
+        CSpoolView vd(dst, nTargetRow * nRowBytes, uint64_t(n) * nRowBytes);
         _ImageDesc d = Desc(n, nWidth, nBits);
         _ImageDesc dd = d;
         if (!vs.Data() || !vd.Data() || fx.RotationImg(180, &d, vs.Data(), &dd, vd.Data()) != 0)
@@ -131,7 +109,7 @@ int CopyColumnStrip(Data_MapFile& source, uint32_t nRows, uint32_t nBytesPerRow,
     const uint32_t nGroup = std::max<uint32_t>(1, Data_MapFile::AllocationGranularity() * 300 / nBytesPerRow);
     for (uint32_t nRow = 0; nRow < nRows; nRow += nGroup) {
         const uint32_t n = std::min(nGroup, nRows - nRow);
-        CView v(source, uint64_t(nRow) * nBytesPerRow, uint64_t(n) * nBytesPerRow);
+        CSpoolView v(source, uint64_t(nRow) * nBytesPerRow, uint64_t(n) * nBytesPerRow);
         if (!v.Data())
             return -1;
         for (uint32_t i = 0; i < n; ++i)

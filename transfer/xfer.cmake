@@ -2,7 +2,7 @@
 # and the feeder wait are portable and tested natively; the rest lives in the data source.
 mvl_portable_library(mvl_xfer_core
   SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
-  LIBS mvl_trace)
+  LIBS mvl_trace mvl_imaging_core)
 
 # The preview's reading, bands and re-processing: portable, tested natively.
 mvl_portable_library(mvl_preview_core

@@ -21,6 +21,7 @@
 #include "device/ScanParamRecord.h"
 #include "profile/Resources.h"
 #include "settings/SettingsRestore.h"
+#include "ui/AdjustDialogHost.h"
 #include "ui/Dialog.h"
 #include "ui/DialogSkin.h"
 #include "ui/MainDialogIds.h"
@@ -96,6 +97,10 @@ public:
     void PlaceTrackerOnPaper();
     // The pixel ruler counts at the record's resolution.
     void UpdateRulerDpi();
+    // What the image adjustment dialogs take from this dialog: the record, the product, the
+    // effect library's prefix, OnSettingChanged() as the custom mark, ReprocessPreview() after
+    // each change and the preview's rows shown so far for the histogram.
+    SAdjustHost AdjustHost();
     // The last preview's display image (null without one) and the result of the preview thread.
     const CImage* PreviewImage() const;
     int PreviewResult() const { return m_iPreviewRet; }

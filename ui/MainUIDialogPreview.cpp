@@ -258,6 +258,27 @@ void CMainUIDialog::UpdateRulerDpi()
         m_preview.SetRulerUnit(Record().nUnit, CScanController::Instance().Dpi());
 }
 
+SAdjustHost CMainUIDialog::AdjustHost()
+{
+    SAdjustHost host;
+    host.pRecord = &Record();
+    host.flags = CurrentProductFlags();
+    host.sEffectPrefix = g_szFilePrefix;
+    host.fnMarkCustom = [this] { OnSettingChanged(); };
+    host.fnReprocessPreview = [this] { ReprocessPreview(); };
+    host.fnPreviewImage = [this] {
+        SAdjustPreview p;
+        if (m_pPreviewShown && m_nPreviewRows > 0) {
+            p.pPixels = m_pPreviewShown->GetData();
+            p.nWidth = m_pPreviewShown->GetWidth();
+            p.nHeight = m_nPreviewRows;
+            p.nBytesPerRow = p.nWidth * 3;
+        }
+        return p;
+    };
+    return host;
+}
+
 const CImage* CMainUIDialog::PreviewImage() const
 {
     return m_pPreviewShown.get();

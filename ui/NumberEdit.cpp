@@ -78,6 +78,13 @@ CNumberEdit::CNumberEdit()
 
 void CNumberEdit::PreSubclassWindow()
 {
+    // Numbers read left to right in every language: a field of a mirrored dialog keeps its
+    // place but not the mirroring, under which Wine shows "1.5" as "5.1". (Its alignment is the
+    // template's: an edit takes ES_RIGHT only when it is created.)
+    if (LONG nExStyle = ::GetWindowLongW(m_hWnd, GWL_EXSTYLE); nExStyle & WS_EX_LAYOUTRTL) {
+        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, nExStyle & ~WS_EX_LAYOUTRTL);
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
     m_bErrorPending = false;
     if (m_rule.Value())
         ShowRuleText();

@@ -90,6 +90,11 @@ BOOL CScanProgressDlg::OnInitDialog()
 
 LRESULT CScanProgressDlg::OnProgress(WPARAM wParam, LPARAM)
 {
+    // A fast scanner posts percentages faster than the bar repaints: the latest one waiting is
+    // the one shown, so that neither the bar nor the close after it lags behind the page.
+    MSG later;
+    while (::PeekMessageW(&later, m_hWnd, kMsgProgress, kMsgProgress, PM_REMOVE))
+        wParam = later.wParam;
     int nPercent = static_cast<int>(wParam);
     if (gbcancel || nPercent == m_nLastPercent)
         return 0;

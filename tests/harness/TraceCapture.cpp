@@ -24,8 +24,9 @@ void WINAPI CaptureW(LPCWSTR psz)
     g_lines.push_back(std::move(s));
 }
 
-// Rewrites the import address entries of hModule for kernel32's debug-output functions.
-int PatchImports(HMODULE hModule, bool bRestore)
+}  // namespace
+
+int RedirectDebugOutput(HMODULE hModule, FARPROC pfnA, FARPROC pfnW)
 {
     auto* pBase = reinterpret_cast<BYTE*>(hModule);
     auto* pDos = reinterpret_cast<IMAGE_DOS_HEADER*>(pBase);
@@ -48,9 +49,9 @@ int PatchImports(HMODULE hModule, bool bRestore)
             const char* pszName = reinterpret_cast<const char*>(pByName->Name);
             FARPROC pfnNew = nullptr;
             if (std::strcmp(pszName, "OutputDebugStringA") == 0)
-                pfnNew = bRestore ? s_pfnOrigA : reinterpret_cast<FARPROC>(&CaptureA);
+                pfnNew = pfnA ? pfnA : s_pfnOrigA;
             else if (std::strcmp(pszName, "OutputDebugStringW") == 0)
-                pfnNew = bRestore ? s_pfnOrigW : reinterpret_cast<FARPROC>(&CaptureW);
+                pfnNew = pfnW ? pfnW : s_pfnOrigW;
             if (!pfnNew)
                 continue;
             DWORD dwOld = 0;
@@ -62,8 +63,6 @@ int PatchImports(HMODULE hModule, bool bRestore)
     }
     return nPatched;
 }
-
-}  // namespace
 
 std::string Narrow(const std::wstring& s)
 {
@@ -89,13 +88,14 @@ CTraceCapture::CTraceCapture(HMODULE hModule) : m_hModule(hModule)
 {
     Clear();
     if (hModule)
-        m_nPatched = PatchImports(hModule, false);
+        m_nPatched = RedirectDebugOutput(hModule, reinterpret_cast<FARPROC>(&CaptureA),
+                                         reinterpret_cast<FARPROC>(&CaptureW));
 }
 
 CTraceCapture::~CTraceCapture()
 {
     if (m_hModule && m_nPatched)
-        PatchImports(m_hModule, true);
+        RedirectDebugOutput(m_hModule, nullptr, nullptr);
 }
 
 std::vector<std::string> CTraceCapture::Lines() const

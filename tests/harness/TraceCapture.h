@@ -29,6 +29,10 @@ private:
     int m_nPatched = 0;
 };
 
+// Points the module's imports of OutputDebugStringA and W at pfnA and pfnW (null: back at the
+// system's own); the number of entries changed.
+int RedirectDebugOutput(HMODULE hModule, FARPROC pfnA, FARPROC pfnW);
+
 // UTF-8 of a wide string.
 std::string Narrow(const std::wstring& s);
 std::wstring Widen(const std::string& s);

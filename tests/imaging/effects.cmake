@@ -15,8 +15,7 @@ if(WIN32)
   mvl_test(imgeffect_binding_tests
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/ImgEffectBindingTests.cpp
-      ${CMAKE_SOURCE_DIR}/imaging/ImgEffectBinding.cpp
-    LIBS mvl_imaging_pipeline mvl_trace mvl_library_load
+    LIBS mvl_imgeffect_binding mvl_imaging_pipeline mvl_trace
   )
   add_dependencies(imgeffect_binding_tests mvlImgEffect stubImgEffect)
 endif()

@@ -83,10 +83,11 @@ TEST_P(RotationSizes, RoundTripsGiveBackTheSourceBitForBit)
     EXPECT_EQ(Rotate(90, back).m_data, src.m_data);
 }
 
+// 600 x 300: target rows in more bands than the two threads take, rows longer than a staging span.
 INSTANTIATE_TEST_SUITE_P(OddSizes, RotationSizes,
                          ::testing::Combine(::testing::Values(1, 8, 24),
-                                            ::testing::Values(1, 7, 9, 65, 131),
-                                            ::testing::Values(1, 3, 17, 67)));
+                                            ::testing::Values(1, 7, 9, 65, 131, 600),
+                                            ::testing::Values(1, 3, 17, 67, 300)));
 
 TEST(Rotation, UnusedBitsOfOneBitRowsComeOutZero)
 {

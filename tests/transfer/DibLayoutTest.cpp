@@ -10,9 +10,6 @@ namespace {
 uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-// A block as the Windows side allocates it, filled with a marker so that unwritten bytes show.
-std::vector<uint8_t> Block(const SDibLayout& l, uint8_t marker = 0xAA) { return std::vector<uint8_t>(l.nTotalBytes, marker); }
-
 }  // namespace
 
 TEST(DibLayout, OneBitWidthOneHasStrideFourAndPaletteOfTwo)
@@ -63,39 +60,36 @@ TEST(DibLayout, PelsPerMeterTruncatesInSinglePrecision)
     EXPECT_EQ(PelsPerMeter(-5), 0);
 }
 
-TEST(DibLayout, ColourRowsBottomUpInBgrWithZeroPads)
+TEST(DibLayout, ColourRowsInBgrWithZeroPads)
 {
     SDibLayout l;
     ASSERT_TRUE(ComputeDibLayout(3, 2, 2, l));
     EXPECT_EQ(l.nRowBytes, 9u);
     EXPECT_EQ(l.nStride, 12u);
     EXPECT_EQ(l.nTotalBytes, 12u * 2 + 40);
-    auto b = Block(l);
-    ASSERT_TRUE(FillDibRows(l, b.data(), [](uint32_t nRow, uint8_t* p) {
-        for (int i = 0; i < 9; ++i)
-            p[i] = static_cast<uint8_t>(nRow * 16 + i + 1);
-        return true;
-    }));
-    // The top spool row (row 0) is the last block row.
-    const uint8_t* pLast = &b[40 + 12];
-    const uint8_t expectTop[12] = {3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(pLast, expectTop, 12), 0);
-    const uint8_t* pFirst = &b[40];
-    const uint8_t expectBottom[12] = {19, 18, 17, 22, 21, 20, 25, 24, 23, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(pFirst, expectBottom, 12), 0);
+    const uint8_t spool[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    std::vector<uint8_t> row(12, 0xAA);
+    WriteDibRow(l, spool, row.data());
+    const std::vector<uint8_t> expect{3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0};
+    EXPECT_EQ(row, expect);
 }
 
-TEST(DibLayout, UnreadableRowFailsTheWholeBlock)
+TEST(DibLayout, WideRowsOfEveryDepthAgreeWithPixelByPixel)
 {
-    SDibLayout l;
-    ASSERT_TRUE(ComputeDibLayout(8, 5, 1, l));
-    auto b = Block(l);
-    int nCalls = 0;
-    EXPECT_FALSE(FillDibRows(l, b.data(), [&](uint32_t nRow, uint8_t*) {
-        ++nCalls;
-        return nRow != 2;
-    }));
-    EXPECT_EQ(nCalls, 3);
+    // Widths around the vector steps (ten pixels) and their tails.
+    for (int nType : {0, 1, 2})
+        for (uint32_t nWidth : {1u, 9u, 10u, 11u, 21u, 37u, 4961u}) {
+            SDibLayout l;
+            ASSERT_TRUE(ComputeDibLayout(nWidth, 1, nType, l));
+            std::vector<uint8_t> spool(l.nRowBytes), row(l.nStride + 1, 0xAA), expect(l.nStride + 1, 0);
+            for (size_t i = 0; i < spool.size(); ++i)
+                spool[i] = static_cast<uint8_t>(i * 7 + 3);
+            for (size_t i = 0; i < spool.size(); ++i)
+                expect[i] = nType == 2 ? spool[i / 3 * 3 + 2 - i % 3] : spool[i];
+            expect[l.nStride] = 0xAA;  // nothing beyond the stride
+            WriteDibRow(l, spool.data(), row.data());
+            EXPECT_EQ(row, expect) << "type " << nType << ", width " << nWidth;
+        }
 }
 
 TEST(DibLayout, BmpFileHeaderPerBitCount)

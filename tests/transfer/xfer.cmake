@@ -26,6 +26,7 @@ if(WIN32)
             ${CMAKE_CURRENT_LIST_DIR}/XferMemFileTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferCropTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferBatchTests.cpp ${CMAKE_CURRENT_LIST_DIR}/XferRotationTests.cpp
             ${CMAKE_CURRENT_LIST_DIR}/XferManagerTests.cpp ${CMAKE_SOURCE_DIR}/tests/twainscan/WicDecode.cpp
-    LIBS mvl_sim_core mvl_twainscan_core mvl_settings mvl_device_params ole32 windowscodecs uuid)
+            ${CMAKE_CURRENT_LIST_DIR}/XferFlatMemoryTests.cpp
+    LIBS mvl_sim_core mvl_twainscan_core mvl_settings mvl_device_params ole32 windowscodecs uuid psapi)
   add_dependencies(xfer_dll_tests mvlxferdsm mvlplanted mvlTWAIN64 mvllld)
 endif()

@@ -249,6 +249,8 @@ TW_UINT16 CStorm::OtherStep(TW_IDENTITY* pOrigin, TW_UINT16& wDat, TW_UINT16& wM
     SanitiseForTransfers(wDat, wMsg, data);
     TW_MEMREF pData = Pick(10) == 0 ? nullptr : data.data();
     TW_UINT16 twRc = Send(pOrigin, Pick(2) == 0 ? DG_CONTROL : DG_IMAGE, wDat, wMsg, pData);
+    if ((wDat == DAT_IMAGENATIVEXFER || wDat == DAT_IMAGEFILEXFER) && twRc == TWRC_XFERDONE)
+        m_bPageHandedOver = true;
     // A bitmap handed over belongs to the application.
     if (wDat == DAT_IMAGENATIVEXFER && twRc == TWRC_XFERDONE && pData) {
         HGLOBAL hDib = nullptr;

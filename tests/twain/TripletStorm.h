@@ -78,6 +78,9 @@ private:
     size_t m_nLastApp = 0;
     int m_nState = 3;
     int m_nSteps = 0;
+    // This enable's page went out by native or file transfer (which, unlike the memory
+    // transfer's last strip, arm no further scan): a further transfer finds no page and fails.
+    bool m_bPageHandedOver = false;
     std::map<TW_UINT16, int> m_nByRc;
     std::map<int, int> m_nByState;
     std::map<TW_UINT16, int> m_nByTransferRc;

@@ -83,6 +83,7 @@ void CStorm::EnableDS(bool bShowUI)
         return ExpectState(nBefore, "MSG_ENABLEDS outside state 4");
     // Without the dialog the page is scanned at once and announced: state 6.
     m_nState = bShowUI ? 5 : 6;
+    m_bPageHandedOver = false;
     ExpectState(bShowUI ? 5 : 6, bShowUI ? "MSG_ENABLEDS with the dialog" : "MSG_ENABLEDS without the dialog");
 }
 
@@ -111,11 +112,14 @@ void CStorm::ImageInfo()
 }
 
 // A page is handed over, or cancelled because the storm ended the job before (MSG_ENDXFER in
-// state 6 closes the device; the scan on demand then fails and the state falls back to 5).
+// state 6 closes the device; the scan on demand then fails and the state falls back to 5), or
+// refused when this enable's page has already gone out.
 void CStorm::CountTransfer(TW_UINT16 twRc, const char* pszMechanism)
 {
-    EXPECT_TRUE(twRc == TWRC_XFERDONE || twRc == TWRC_CANCEL)
+    EXPECT_TRUE(twRc == TWRC_XFERDONE || twRc == TWRC_CANCEL || (twRc == TWRC_FAILURE && m_bPageHandedOver))
         << pszMechanism << " transfer at step " << m_nSteps << " answered " << twRc;
+    if (twRc == TWRC_XFERDONE && std::strcmp(pszMechanism, "memory") != 0)
+        m_bPageHandedOver = true;
     ++m_nByTransferRc[twRc];
     m_wLastXferRc = twRc;
 }

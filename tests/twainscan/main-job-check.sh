@@ -2,7 +2,9 @@
 # The README's main job on this tree's binaries: it must end with status 0 and six PNG pages,
 # each decoded by ImageMagick and equal, pixel for pixel, to the simulated scanner's own
 # rendering of that sheet side (PNG is lossless, and so is the whole path from the device).
-# Usage: main-job-check.sh BINDIR WORKDIR
+# Usage: main-job-check.sh BINDIR WORKDIR [TEMPLATE]
+# With TEMPLATE (the tests' installed prefix) the job's new prefix starts as a copy of it instead
+# of being made by Wine from nothing; the job installs the source into it all the same.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 bindir=$(cd "$1" && pwd)
@@ -12,6 +14,9 @@ work=$(cd "$2" && pwd)
 # Where the simulator logs the scan parameters it receives, as the Windows side names it.
 export MVLSIM_LOG="Z:${work//\//\\}\\mvlsim.log"
 
+if [ -f "${3:-}/system.reg" ]; then
+  bash "$here/scripts/test-lanes.sh" copy "$3" "$work/wineprefix"
+fi
 rc=0
 bash "$here/examples/main-job.sh" "$bindir" "$work/wineprefix" "$work/out" || rc=$?
 if [ "$rc" != 0 ]; then

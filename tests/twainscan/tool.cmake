@@ -19,6 +19,8 @@ add_executable(mvlsimpage SimPageTool.cpp)
 target_link_libraries(mvlsimpage PRIVATE mvl_sim_core mvl_win_defaults)
 
 # The README's main job on this tree's binaries, its pages checked against the simulator.
+# It makes a prefix of its own from the tests' template and takes a lane's place while it runs.
 add_test(NAME twainscan_main_job
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/main-job-check.sh ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/mainjob)
-set_tests_properties(twainscan_main_job PROPERTIES TIMEOUT 300)
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/main-job-check.sh ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/mainjob
+          ${MVL_WINEPREFIX})
+set_tests_properties(twainscan_main_job PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wineprefix RESOURCE_GROUPS lanes:1)

@@ -76,14 +76,6 @@ std::wstring Clipboard(const wchar_t* pszSet = nullptr)
     return s;
 }
 
-// Replaces the field's text by typing: Ctrl+A, then the characters.
-void Retype(HWND hDlg, HWND hField, const std::wstring& sText)
-{
-    FocusCtrl(hDlg, hField);
-    TypeText(hField, L"\x01" + sText);
-    ::Sleep(150);
-}
-
 TEST_F(SkinnedControls, NumberFieldsTakeOnlyTheirCharactersAndReportEachChangeOnce)
 {
     CDlg dlg(m_english.Module(), false);

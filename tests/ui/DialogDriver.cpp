@@ -132,6 +132,13 @@ void TypeText(HWND hCtrl, const std::wstring& sText)
         ::PostMessageW(hCtrl, WM_CHAR, ch, 1);
 }
 
+void Retype(HWND hDlg, HWND hField, const std::wstring& sText)
+{
+    FocusCtrl(hDlg, hField);
+    TypeText(hField, L"\x01" + sText);
+    ::Sleep(150);
+}
+
 void ClickCtrl(HWND hCtrl)
 {
     RECT rc{};
@@ -194,6 +201,22 @@ bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
     ::DeleteDC(hMem);
     ::ReleaseDC(nullptr, hScreen);
     return bOk;
+}
+
+void PostMouse(HWND hWnd, UINT nMsg, POINT pt)
+{
+    POINT scr = pt;
+    ::ClientToScreen(hWnd, &scr);
+    ::SetCursorPos(scr.x, scr.y);
+    ::PostMessageW(hWnd, nMsg, nMsg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+}
+
+void PostDrag(HWND hWnd, POINT a, POINT b)
+{
+    PostMouse(hWnd, WM_LBUTTONDOWN, a);
+    PostMouse(hWnd, WM_MOUSEMOVE, {(a.x + b.x) / 2, (a.y + b.y) / 2});
+    PostMouse(hWnd, WM_MOUSEMOVE, b);
+    PostMouse(hWnd, WM_LBUTTONUP, b);
 }
 
 bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode)

@@ -25,12 +25,19 @@ std::wstring CtrlText(HWND hDlg, int nCtrlId);
 // Characters typed into the control (as the keyboard's translation posts them); Ctrl+A, Ctrl+C
 // and Ctrl+V are L"\x01", L"\x03" and L"\x16".
 void TypeText(HWND hCtrl, const std::wstring& sText);
+// Replaces a field's text by typing: the focus to it, Ctrl+A, then the characters.
+void Retype(HWND hDlg, HWND hField, const std::wstring& sText);
 // A left click in the middle of the control.
 void ClickCtrl(HWND hCtrl);
 // Moves the dialog's focus to the control, as Tab would.
 void FocusCtrl(HWND hDlg, HWND hCtrl);
 // The window with the keyboard focus on the thread of hWnd.
 HWND FocusOfThreadOf(HWND hWnd);
+// The left button pressed at a, the mouse moved over the middle to b and released there, posted
+// to the window (client coordinates) with the pointer put where each message says, so that
+// what the system reports agrees with what is posted.
+void PostDrag(HWND hWnd, POINT a, POINT b);
+void PostMouse(HWND hWnd, UINT nMsg, POINT pt);
 // Waits until pred holds (polling); false after the timeout.
 bool WaitUntil(const std::function<bool()>& pred, DWORD dwMillis);
 

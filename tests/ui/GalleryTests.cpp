@@ -16,15 +16,21 @@
 #include "harness/MessageDialogWatcher.h"
 #include "harness/TestEnv.h"
 #include "profile/Language.h"
+#include "ui/AdjustDialogIds.h"
+#include "ui/AdjustTestHost.h"
+#include "ui/BrightContrastDlg.h"
 #include "ui/ControlHost.h"
 #include "ui/ControlsDialog.h"
 #include "ui/DialogChecks.h"
 #include "ui/DialogDriver.h"
+#include "ui/GammaThresholdDlg.h"
+#include "ui/HistogramDlg.h"
 #include "ui/ManualDuplexDlg.h"
 #include "ui/MergeScanDlg.h"
 #include "ui/MessageDialogs.h"
 #include "ui/ScanDialogIds.h"
 #include "ui/ScanProgressDlg.h"
+#include "ui/ToneCurveDlg.h"
 #include "device/LLDState.h"
 
 using namespace mvltest;
@@ -65,6 +71,7 @@ public:
             m_pLang = &lang;
             ShootScanDialogs(lib.Module());
             ShootMessageDialogs(lib.Module());
+            ShootAdjustDialogs(lib.Module());
             CControlsDialog controls(lib.Module(), lang.bRtl);
             Shoot("controls", CControlsDialog::kSize, [&] { return controls.Run(); },
                   [&](HWND hDlg) {
@@ -137,6 +144,33 @@ private:
             c.pDlg->SetRightToLeft(m_pLang->bRtl);
             Shoot(c.pszName, c.nMessageCtrl, [&] { return c.pDlg->Show(nullptr); }, [](HWND) {}, IDOK);
         }
+    }
+
+    // The adjustment dialogs in colour mode, the curves on the red channel (all three drawn),
+    // the gamma dialog of a QX5031 product (with its halftone box).
+    void ShootAdjustDialogs(HINSTANCE hLang)
+    {
+        CAdjustTestHost host;
+        SScanParamRecord& rec = host.Record();
+        rec.nBrightness[1] = 40;
+        rec.nContrast[3] = -30;
+        rec.nCurve[1] = 1;
+        rec.nCurve[3] = 2;
+        auto redChannel = [](HWND hDlg) {
+            HWND hList = ::GetDlgItem(hDlg, IDC_ADJ_CHANNEL);
+            ::SendMessageW(hList, CB_SETCURSEL, 1, 0);
+            ::SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_ADJ_CHANNEL, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hList));
+        };
+        CCImageBrightContrastDlg bright(hLang, host.Host());
+        Shoot("brightness-contrast", IDC_ADJ_BRIGHT_EDIT, [&] { return bright.Show(nullptr); }, redChannel, IDCANCEL);
+        SProductFlags qx;
+        qx.bQX5031 = true;
+        CCGammaThresholdDlg gamma(hLang, host.Host(qx));
+        Shoot("gamma-threshold", IDC_ADJ_GAMMA_EDIT, [&] { return gamma.Show(nullptr); }, [](HWND) {}, IDCANCEL);
+        CCHistogramDlg histogram(hLang, host.Host());
+        Shoot("histogram", IDC_ADJ_STATS, [&] { return histogram.Show(nullptr); }, [](HWND) {}, IDCANCEL);
+        CDlg_Curve curve(hLang, host.Host());
+        Shoot("tone-curve", IDC_ADJ_PRESET, [&] { return curve.Show(nullptr); }, redChannel, IDCANCEL);
     }
 
     static std::string Narrow(const wchar_t* psz)

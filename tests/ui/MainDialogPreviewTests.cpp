@@ -71,22 +71,15 @@ RECT TrackerOf(HWND hPreview)
     return r;
 }
 
-// The mouse over the preview, in its client coordinates: the pointer is put there too, so that
-// what the system reports agrees with what is posted.
 void Mouse(HWND hWnd, UINT nMsg, POINT pt)
 {
-    POINT scr = pt;
-    ClientToScreen(hWnd, &scr);
-    SetCursorPos(scr.x, scr.y);
-    PostMessageW(hWnd, nMsg, nMsg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+    PostMouse(hWnd, nMsg, pt);
+    xfertest::CAcquisition::Pump();
 }
 
 void Drag(HWND hWnd, POINT a, POINT b)
 {
-    Mouse(hWnd, WM_LBUTTONDOWN, a);
-    Mouse(hWnd, WM_MOUSEMOVE, {(a.x + b.x) / 2, (a.y + b.y) / 2});
-    Mouse(hWnd, WM_MOUSEMOVE, b);
-    Mouse(hWnd, WM_LBUTTONUP, b);
+    PostDrag(hWnd, a, b);
     xfertest::CAcquisition::Pump();
 }
 
@@ -222,5 +215,140 @@ TEST_F(CPreviewTest, AReadErrorKeepsTheRowsReadAndCancelOrCloseStopTheDevice)
     EXPECT_EQ(s.Acq().Calls(MSG_CLOSEDSREQ), 1);
     EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
     EXPECT_EQ(s.Acq().SimCount("VIOLATION"), 0);
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(CPreviewTest, TheTrackerIsDrawnResizedMovedAndTheViewZoomed)
+{
+    MessageDialogs().Clear();
+    CDialogSession s;
+    Open(s, TestRecord(kFlatbed, kColour, k75Dpi, kA5));
+    RECT rc{};
+    GetClientRect(m_hPreview, &rc);
+    const LONG nRight = rc.right - 1, nBottom = rc.bottom - 1, nAreaW = nRight - kBand;
+    // The paper (A5) at 0, 0 with its size.
+    RECT t = TrackerOf(m_hPreview);
+    EXPECT_EQ(t.left, kBand);
+    EXPECT_EQ(t.top, kBand);
+    EXPECT_NEAR(t.right - kBand, nAreaW * 5.8268 / 8.503937, 1.0);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Default");
+
+    // A new selection: never smaller than 11 pixels, never beyond the image; the paper is custom now.
+    Drag(m_hPreview, {60, 60}, {63, 64});
+    t = TrackerOf(m_hPreview);
+    EXPECT_EQ(t.right - t.left, 11);
+    EXPECT_EQ(t.bottom - t.top, 11);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Custom");
+    Drag(m_hPreview, {100, 120}, {rc.right + 40, rc.bottom + 40});
+    EXPECT_EQ(TrackerOf(m_hPreview).right, nRight);
+    EXPECT_EQ(TrackerOf(m_hPreview).bottom, nBottom);
+
+    // Each of the eight handles moves its own edges only.
+    Drag(m_hPreview, {80, 90}, {160, 210});
+    struct SHandle { int x, y; LONG dl, dt, dr, db; };
+    const SHandle handles[] = {{0, 0, 1, 1, 0, 0}, {2, 0, 0, 1, 1, 0}, {2, 2, 0, 0, 1, 1}, {0, 2, 1, 0, 0, 1},
+                               {1, 0, 0, 1, 0, 0}, {2, 1, 0, 0, 1, 0}, {1, 2, 0, 0, 0, 1}, {0, 1, 1, 0, 0, 0}};
+    for (const SHandle& h : handles) {
+        SCOPED_TRACE(testing::Message() << "handle " << h.x << "," << h.y);
+        const RECT a = TrackerOf(m_hPreview);
+        const POINT p{h.x == 0 ? a.left : h.x == 2 ? a.right : (a.left + a.right) / 2,
+                      h.y == 0 ? a.top : h.y == 2 ? a.bottom : (a.top + a.bottom) / 2};
+        Drag(m_hPreview, p, {p.x + 7, p.y + 7});
+        const RECT b = TrackerOf(m_hPreview);
+        EXPECT_EQ(b.left - a.left, 7 * h.dl);
+        EXPECT_EQ(b.top - a.top, 7 * h.dt);
+        EXPECT_EQ(b.right - a.right, 7 * h.dr);
+        EXPECT_EQ(b.bottom - a.bottom, 7 * h.db);
+    }
+    // Moved against each edge: pushed back inside with its size kept.
+    for (POINT d : {POINT{-400, 0}, POINT{0, -400}, POINT{400, 0}, POINT{0, 400}}) {
+        const RECT a = TrackerOf(m_hPreview);
+        const POINT c{(a.left + a.right) / 2, (a.top + a.bottom) / 2};
+        Drag(m_hPreview, c, {c.x + d.x, c.y + d.y});
+        const RECT b = TrackerOf(m_hPreview);
+        EXPECT_EQ(b.right - b.left, a.right - a.left);
+        EXPECT_EQ(b.bottom - b.top, a.bottom - a.top);
+        EXPECT_TRUE(b.left == kBand || b.top == kBand || b.right == nRight || b.bottom == nBottom);
+    }
+    SaveGalleryShot(s.Dialog(), "preview-tracker", L"enus");
+
+    // Zoom to 5x: the scroll bars come, zoom in goes grey, one more click shows the limit.
+    HWND hH = s.Item(IDC_PREVIEW_HSCROLL), hV = s.Item(IDC_PREVIEW_VSCROLL);
+    EXPECT_FALSE(IsWindowVisible(hH));
+    s.Click(IDC_TOOL_ZOOM_IN);
+    for (int i = 0; i < 4; ++i)
+        Click(m_hPreview, {120, 150});
+    EXPECT_TRUE(IsWindowVisible(hH) && IsWindowVisible(hV));
+    EXPECT_FALSE(s.Enabled(IDC_TOOL_ZOOM_IN));
+    Click(m_hPreview, {120, 150});
+    EXPECT_EQ(CursorBits(GetCursor()), LangCursor(10353));
+    SaveGalleryShot(s.Dialog(), "preview-zoom-5x", L"enus");
+    s.Click(IDC_TOOL_ZOOM_OUT);
+    Mouse(m_hPreview, WM_MOUSEMOVE, {120, 150});
+    xfertest::CAcquisition::Pump();
+    EXPECT_EQ(CursorBits(GetCursor()), LangCursor(10334));
+    for (int i = 0; i < 4; ++i)
+        Click(m_hPreview, {120, 150});
+    EXPECT_FALSE(IsWindowVisible(hH) || IsWindowVisible(hV));
+    EXPECT_FALSE(s.Enabled(IDC_TOOL_ZOOM_OUT));
+    EXPECT_EQ(CursorBits(GetCursor()), LangCursor(10353));
+
+    // The hand at 3x drags the view: the bars follow the hand the other way.
+    s.Click(IDC_TOOL_ZOOM_IN);
+    Click(m_hPreview, {120, 150});
+    Click(m_hPreview, {120, 150});
+    s.Click(IDC_TOOL_HAND);
+    const int nX = GetScrollPos(hH, SB_CTL), nY = GetScrollPos(hV, SB_CTL);
+    Drag(m_hPreview, {150, 200}, {120, 160});
+    EXPECT_EQ(GetScrollPos(hH, SB_CTL), nX + 30);
+    EXPECT_EQ(GetScrollPos(hV, SB_CTL), nY + 40);
+    EXPECT_EQ(CursorBits(GetCursor()), LangCursor(10382));
+    SaveGalleryShot(s.Dialog(), "preview-hand-3x", L"enus");
+
+    // The units: the ruler's labels change with them.
+    s.Click(IDC_TOOL_SELECT);
+    std::vector<std::vector<uint32_t>> rulers;
+    for (int nUnit = 0; nUnit < 3; ++nUnit) {
+        s.Pick(IDC_UNIT_LIST, nUnit);
+        const SShot shot = Capture(m_hPreview);
+        rulers.emplace_back(shot.px.begin(), shot.px.begin() + size_t(shot.w) * kBand);
+        SaveGalleryShot(s.Dialog(), nUnit == 0 ? "preview-ruler-in" : nUnit == 1 ? "preview-ruler-mm" : "preview-ruler-px", L"enus");
+    }
+    EXPECT_NE(rulers[0], rulers[1]);
+    EXPECT_NE(rulers[1], rulers[2]);
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(CPreviewTest, AFeederHidesThePreviewAndAPaperPlacesTheTracker)
+{
+    MessageDialogs().Clear();
+    CDialogSession s;
+    Open(s, TestRecord(kFeeder, kColour, k75Dpi, kA5));
+    // The feeder: no preview, no tools, no scroll bars, also after a zoom was asked for.
+    EXPECT_FALSE(s.Enabled(IDC_PREVIEW));
+    EXPECT_FALSE(s.Shown(IDC_TOOL_ZOOM_IN) || s.Shown(IDC_TOOL_HAND));
+    EXPECT_FALSE(IsWindowVisible(s.Item(IDC_PREVIEW_HSCROLL)) || IsWindowVisible(s.Item(IDC_PREVIEW_VSCROLL)));
+    Click(m_hPreview, {100, 100});
+    EXPECT_FALSE(IsWindowVisible(s.Item(IDC_PREVIEW_HSCROLL)));
+    SaveGalleryShot(s.Dialog(), "preview-feeder", L"enus");
+    s.TypeName(L"Feeder");
+    s.Click(IDC_SAVE_SETTING);
+
+    // Back to the default setting (flatbed, its paper): the tracker at 0, 0 with the paper's size.
+    const std::vector<std::wstring> names = s.Names();
+    const auto it = std::find(names.begin(), names.end(), L"Default");
+    ASSERT_NE(it, names.end());
+    s.Pick(IDC_SETTING_NAME, static_cast<int>(it - names.begin()));
+    EXPECT_TRUE(s.Enabled(IDC_PREVIEW));
+    EXPECT_TRUE(s.Shown(IDC_TOOL_ZOOM_IN));
+    RECT t = TrackerOf(m_hPreview);
+    EXPECT_EQ(t.left, kBand);
+    EXPECT_EQ(t.top, kBand);
+    const RECT paper = t;
+    // Dragged by its handle: the paper is the custom area.
+    Drag(m_hPreview, {paper.right, paper.bottom}, {paper.right - 20, paper.bottom - 20});
+    t = TrackerOf(m_hPreview);
+    EXPECT_EQ(t.right, paper.right - 20);
+    EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Custom");
     EXPECT_TRUE(MessageTexts().empty());
 }
