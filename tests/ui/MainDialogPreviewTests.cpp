@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "harness/MessageDialogWatcher.h"
@@ -149,9 +150,17 @@ TEST_F(CPreviewTest, BandsComeInAndTheImageIsTheDevicesPage)
     Open(s, TestRecord(kFlatbed, kColour, k75Dpi, kA5));
     EXPECT_FALSE(s.Enabled(IDC_CLEAR_PREVIEW));
     SShot atThird;
-    Preview(s, [&](HWND hProgress) {
-        HWND hBar = GetDlgItem(hProgress, IDC_PROGRESS_BAR);
-        WaitUntil([&] { return SendMessageW(hBar, PBM_GETPOS, 0, 0) >= 30; }, 20000);
+    // A third of the rows are on the screen when the page's dark right edge reaches that far.
+    auto atThirdShown = [&] {
+        const SShot sh = Capture(m_hPreview);
+        const int y = kBand + (sh.h - 22) * 3 / 10;
+        for (int x = sh.w - 16; x < sh.w - 1; ++x)
+            if (sh.At(x, y) < 0x404040)
+                return true;
+        return false;
+    };
+    Preview(s, [&](HWND) {
+        EXPECT_TRUE(WaitUntil(atThirdShown, 20000));
         SaveGalleryShot(s.Dialog(), "preview-bands-30", L"enus");
         atThird = Capture(m_hPreview);
     });
@@ -162,9 +171,18 @@ TEST_F(CPreviewTest, BandsComeInAndTheImageIsTheDevicesPage)
     ASSERT_EQ(page.size(), 877u);
     const SShot done = Capture(m_hPreview);
     const int nAreaW = done.w - 22, nAreaH = done.h - 22;
+    // The tracker's outline over the image (the A5 paper at 0, 0) is left out.
+    const int nPaperR = static_cast<int>(std::lround(nAreaW * 5.8268 / 8.503937));
+    const int nPaperB = static_cast<int>(std::lround(nAreaH * 8.2677 / 11.692913));
+    auto onOutline = [&](int x, int y) {
+        return (x <= 1 || y <= 1 || std::abs(x - nPaperR) <= 1 || std::abs(y - nPaperB) <= 1) && x <= nPaperR + 1 &&
+               y <= nPaperB + 1;
+    };
     int nDiffer = 0;
     for (int y = 0; y < nAreaH; y += 3)
         for (int x = 0; x < nAreaW; x += 3) {
+            if (onOutline(x, y))
+                continue;
             const int c = std::clamp(static_cast<int>((x + 0.5) * 638 / nAreaW), 0, 637);
             const int r = std::clamp(static_cast<int>((y + 0.5) * 877 / nAreaH), 0, 876);
             const uint8_t* p = page[size_t(r)].data() + c * 3;
@@ -234,7 +252,7 @@ TEST_F(CPreviewTest, TheTrackerIsDrawnResizedMovedAndTheViewZoomed)
     EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Default");
 
     // A new selection: never smaller than 11 pixels, never beyond the image; the paper is custom now.
-    Drag(m_hPreview, {60, 60}, {63, 64});
+    Drag(m_hPreview, {200, 280}, {203, 284});
     t = TrackerOf(m_hPreview);
     EXPECT_EQ(t.right - t.left, 11);
     EXPECT_EQ(t.bottom - t.top, 11);
@@ -323,7 +341,14 @@ TEST_F(CPreviewTest, AFeederHidesThePreviewAndAPaperPlacesTheTracker)
 {
     MessageDialogs().Clear();
     CDialogSession s;
-    Open(s, TestRecord(kFeeder, kColour, k75Dpi, kA5));
+    // A named setting on the flatbed with its paper (A5), then the dialog opened on the feeder.
+    Open(s, TestRecord(kFlatbed, kColour, k75Dpi, kA5));
+    s.TypeName(L"Glass A5");
+    s.Click(IDC_SAVE_SETTING);
+    ASSERT_EQ(s.Disable(), TWRC_SUCCESS);
+    ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), TestRecord(kFeeder, kColour, k75Dpi, kA5), L"Default"));
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    m_hPreview = s.Item(IDC_PREVIEW_FRAME);
     // The feeder: no preview, no tools, no scroll bars, also after a zoom was asked for.
     EXPECT_FALSE(s.Enabled(IDC_PREVIEW));
     EXPECT_FALSE(s.Shown(IDC_TOOL_ZOOM_IN) || s.Shown(IDC_TOOL_HAND));
@@ -331,24 +356,23 @@ TEST_F(CPreviewTest, AFeederHidesThePreviewAndAPaperPlacesTheTracker)
     Click(m_hPreview, {100, 100});
     EXPECT_FALSE(IsWindowVisible(s.Item(IDC_PREVIEW_HSCROLL)));
     SaveGalleryShot(s.Dialog(), "preview-feeder", L"enus");
-    s.TypeName(L"Feeder");
-    s.Click(IDC_SAVE_SETTING);
 
-    // Back to the default setting (flatbed, its paper): the tracker at 0, 0 with the paper's size.
+    // The flatbed setting: the tracker at 0, 0 with the paper's size.
     const std::vector<std::wstring> names = s.Names();
-    const auto it = std::find(names.begin(), names.end(), L"Default");
+    const auto it = std::find(names.begin(), names.end(), L"Glass A5");
     ASSERT_NE(it, names.end());
     s.Pick(IDC_SETTING_NAME, static_cast<int>(it - names.begin()));
     EXPECT_TRUE(s.Enabled(IDC_PREVIEW));
     EXPECT_TRUE(s.Shown(IDC_TOOL_ZOOM_IN));
-    RECT t = TrackerOf(m_hPreview);
-    EXPECT_EQ(t.left, kBand);
-    EXPECT_EQ(t.top, kBand);
-    const RECT paper = t;
-    // Dragged by its handle: the paper is the custom area.
+    RECT rc{};
+    GetClientRect(m_hPreview, &rc);
+    const RECT paper = TrackerOf(m_hPreview);
+    EXPECT_EQ(paper.left, kBand);
+    EXPECT_EQ(paper.top, kBand);
+    EXPECT_NEAR(paper.bottom - kBand, (rc.bottom - 22) * 8.2677 / 11.692913, 1.0);
+    // Dragged by its corner: the paper is the custom area.
     Drag(m_hPreview, {paper.right, paper.bottom}, {paper.right - 20, paper.bottom - 20});
-    t = TrackerOf(m_hPreview);
-    EXPECT_EQ(t.right, paper.right - 20);
+    EXPECT_EQ(TrackerOf(m_hPreview).right, paper.right - 20);
     EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Custom");
     EXPECT_TRUE(MessageTexts().empty());
 }
