@@ -118,15 +118,16 @@ TEST_F(DialogScanTest, ClosingDuringABatchKeepsThePagesReceived)
 
 TEST_F(DialogScanTest, TheAreaDrawnOnThePreviewIsTheAreaScanned)
 {
-    // An area of 2 x 3 inches drawn 1 inch from the left and 2 from the top, as near as the
-    // preview's pixels come (about 28 to the inch at zoom 1), scanned at 300 dpi.
+    // An area of 2 x 3 inches drawn beside the paper (A5 at 0, 0), 6.2 inches from the left and 2
+    // from the top, as near as the preview's pixels come (about 28 to the inch at zoom 1),
+    // scanned at 300 dpi.
     double dX = 0, dY = 0, dW = 0, dH = 0, dPixelInches = 0;
     auto draw = [&](HWND hDlg) {
         HWND hPreview = GetDlgItem(hDlg, IDC_PREVIEW_FRAME);
         RECT rc{};
         GetClientRect(hPreview, &rc);
         const double dx = rc.right - 22, dy = rc.bottom - 22, dMaxW = 8.503937, dMaxH = 11.692913;
-        const POINT a{21 + std::lround(dx / dMaxW), 21 + std::lround(dy * 2 / dMaxH)};
+        const POINT a{21 + std::lround(dx * 6.2 / dMaxW), 21 + std::lround(dy * 2 / dMaxH)};
         const POINT b{a.x + std::lround(dx * 2 / dMaxW), a.y + std::lround(dy * 3 / dMaxH)};
         mvltest::PostDrag(hPreview, a, b);
         dX = (a.x - 21) * dMaxW / dx, dY = (a.y - 21) * dMaxH / dy;
@@ -137,11 +138,12 @@ TEST_F(DialogScanTest, TheAreaDrawnOnThePreviewIsTheAreaScanned)
     SToolRun run = ScanFromDialog(dlgtest::TestRecord(kFlatbed, kGrey, k300Dpi, kA5), {L"-o", File("a.bmp")}, {}, draw);
     ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
     const SSimScanParams params = LastParams();
-    // The device was asked for the area drawn (1/1200 inch), and the page is that area.
-    EXPECT_NEAR(params.area.nLeft, dX * 1200, 2);
-    EXPECT_NEAR(params.area.nTop, dY * 1200, 2);
-    EXPECT_NEAR(params.area.nRight - params.area.nLeft, dW * 1200, 2);
-    EXPECT_NEAR(params.area.nBottom - params.area.nTop, dH * 1200, 2);
+    // The device was asked for the area drawn (1/1200 inch, in whole pixels at 300 dpi), and the
+    // page is that area.
+    EXPECT_NEAR(params.area.nLeft, dX * 1200, 5);
+    EXPECT_NEAR(params.area.nTop, dY * 1200, 5);
+    EXPECT_NEAR(params.area.nRight - params.area.nLeft, dW * 1200, 5);
+    EXPECT_NEAR(params.area.nBottom - params.area.nTop, dH * 1200, 5);
     const CRaster raster = ReadBmp(File("a.bmp"));
     EXPECT_NEAR(raster.nWidth, 600, dPixelInches * 300);
     EXPECT_NEAR(raster.nHeight, 900, dPixelInches * 300);
