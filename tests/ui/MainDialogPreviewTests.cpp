@@ -1,7 +1,7 @@
 // The preview of the scanning dialog as a user works it, with the simulated scanner: bands coming
 // in, a read error, Cancel and closing during a preview, the tracker drawn, resized by its handles
 // and moved against the edges, zoom and the hand tool, units, a feeder and a paper chosen through
-// named settings, and the drawn area scanned.
+// named settings. The drawn area scanned is in MainDialogScanTests.cpp.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +12,6 @@
 #include <functional>
 
 #include "harness/MessageDialogWatcher.h"
-#include "settings/ScanSettingsStore.h"
 #include "ui/DialogDriver.h"
 #include "ui/MainDialogIds.h"
 #include "ui/MainDialogSession.h"
@@ -23,7 +22,7 @@ using namespace mvltest;
 
 namespace {
 
-constexpr int kFlatbed = 0, kFeeder = 1, kGrey = 1, kColour = 2, k75Dpi = 0, k300Dpi = 2, kA5 = 1, kFullPlaten = 5;
+constexpr int kFlatbed = 0, kFeeder = 1, kColour = 2, k75Dpi = 0, kA5 = 1;
 constexpr int kBand = 21;
 
 // The control's client area as it is on the screen, 0xRRGGBB per pixel.
