@@ -169,6 +169,9 @@ void CMainUIDialog::OnNameSelected()
     if (bDefault) {
         ShowPlaceholder();
         m_btnClear.EnableWindow(FALSE);
+    } else {
+        // The kept preview shows the setting's adjustments.
+        ReprocessPreview();
     }
     ShowSaveButton(false, !bDefault);
     SetTitle();

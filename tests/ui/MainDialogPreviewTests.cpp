@@ -375,3 +375,40 @@ TEST_F(CPreviewTest, AFeederHidesThePreviewAndAPaperPlacesTheTracker)
     EXPECT_EQ(s.Text(IDC_SETTING_NAME), L"Custom");
     EXPECT_TRUE(MessageTexts().empty());
 }
+
+TEST_F(CPreviewTest, ASettingsAdjustmentsShowOnTheKeptPreview)
+{
+    MessageDialogs().Clear();
+    CDialogSession s("", "ScanSpeed=1000\r\n");
+    // Two named settings, "Bright" and "Plain", made in the dialog; then a plain preview.
+    SScanParamRecord bright = TestRecord(kFlatbed, kColour, k75Dpi, kA5);
+    bright.nBrightness[0] = 60;
+    Open(s, bright);
+    s.TypeName(L"Bright");
+    s.Click(IDC_SAVE_SETTING);
+    ASSERT_EQ(s.Disable(), TWRC_SUCCESS);
+    ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), TestRecord(kFlatbed, kColour, k75Dpi, kA5), L"Default"));
+    ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+    m_hPreview = s.Item(IDC_PREVIEW_FRAME);
+    s.TypeName(L"Plain");
+    s.Click(IDC_SAVE_SETTING);
+    Preview(s);
+    const SShot plain = Capture(m_hPreview);
+    auto pick = [&](const wchar_t* pszName) {
+        const std::vector<std::wstring> names = s.Names();
+        s.Pick(IDC_SETTING_NAME, static_cast<int>(std::find(names.begin(), names.end(), pszName) - names.begin()));
+        return Capture(m_hPreview);
+    };
+    // Brighter at once; back to the plain setting, the very pixels of the device again.
+    const SShot lighter = pick(L"Bright");
+    SaveGalleryShot(s.Dialog(), "preview-brightness", L"enus");
+    const int x = kBand + 100, y = (plain.h + kBand) * 3 / 4;  // the grey ramp
+    EXPECT_GT(lighter.At(x, y) & 0xFF, plain.At(x, y) & 0xFF);
+    // Compared below the tracker, whose outline moves: the page's ramp and colour patches.
+    auto belowPaper = [](const SShot& sh) {
+        const size_t nFirst = size_t(kBand + std::lround((sh.h - 22) * 8.2677 / 11.692913) + 3) * sh.w;
+        return std::vector<uint32_t>(sh.px.begin() + nFirst, sh.px.end());
+    };
+    EXPECT_EQ(belowPaper(pick(L"Plain")), belowPaper(plain));
+    EXPECT_TRUE(MessageTexts().empty());
+}
