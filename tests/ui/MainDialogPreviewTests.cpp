@@ -322,13 +322,17 @@ TEST_F(CPreviewTest, TheTrackerIsDrawnResizedMovedAndTheViewZoomed)
     EXPECT_EQ(CursorBits(GetCursor()), LangCursor(10382));
     SaveGalleryShot(s.Dialog(), "preview-hand-3x", L"enus");
 
-    // The units: the ruler's labels change with them.
+    // The units at 1x: the ruler's labels change with them.
+    s.Click(IDC_TOOL_ZOOM_OUT);
+    Click(m_hPreview, {120, 150});
+    Click(m_hPreview, {120, 150});
     s.Click(IDC_TOOL_SELECT);
     std::vector<std::vector<uint32_t>> rulers;
     for (int nUnit = 0; nUnit < 3; ++nUnit) {
         s.Pick(IDC_UNIT_LIST, nUnit);
         const SShot shot = Capture(m_hPreview);
         rulers.emplace_back(shot.px.begin(), shot.px.begin() + size_t(shot.w) * kBand);
+        Capture(s.Dialog());  // the rest of the dialog repainted too
         SaveGalleryShot(s.Dialog(), nUnit == 0 ? "preview-ruler-in" : nUnit == 1 ? "preview-ruler-mm" : "preview-ruler-px", L"enus");
     }
     EXPECT_NE(rulers[0], rulers[1]);
