@@ -131,6 +131,15 @@ void CLLDMorvel::AbandonAtUnload()
     m_module.reset();
 }
 
+std::shared_ptr<void> CLLDMorvel::PinLibrary() const
+{
+    HMODULE hPinned = nullptr;
+    if (!m_module || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                         reinterpret_cast<LPCWSTR>(m_module.get()), &hPinned))
+        return nullptr;
+    return std::shared_ptr<void>(hPinned, [](void* h) { FreeLibrary(static_cast<HMODULE>(h)); });
+}
+
 int CLLDMorvel::DevMon_Unload()
 {
     if (m_hDevice)

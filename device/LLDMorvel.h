@@ -60,6 +60,10 @@ public:
     const unsigned char* ReadBuffer() const { return m_readBuffer.empty() ? nullptr : m_readBuffer.data(); }
     // The full path DevMon_Load uses.
     std::wstring LibraryPath() const;
+    // A reference of its own on the loaded library (empty when none is loaded), for a worker
+    // thread that may still be inside a call when the wrapper unloads the library: the code it
+    // runs stays mapped until the reference goes.
+    std::shared_ptr<void> PinLibrary() const;
 
 private:
     struct SFunctions {

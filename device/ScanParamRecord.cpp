@@ -105,6 +105,14 @@ bool ScanParamFromBytes(const uint8_t* pData, std::size_t nBytes, SScanParamReco
     return true;
 }
 
+std::string DeviceNameOf(const SScanParamRecord& rec)
+{
+    if (rec.nConnection == 0)
+        return "\\\\.\\Usbscan";
+    const char* psz = rec.nConnection == 1 ? rec.szAddress1 : rec.szAddress2;
+    return std::string(psz, strnlen(psz, kAddressBytes));
+}
+
 SScanParamRecord DefaultScanParam(const SProductFlags& flags)
 {
     SScanParamRecord rec{};

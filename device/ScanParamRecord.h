@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 constexpr int kAddressBytes = 256;
 constexpr std::size_t kScanParamRecordBytes = 616;
@@ -67,6 +68,10 @@ ScanParamBytes ScanParamToBytes(const SScanParamRecord& rec);
 // Reads a stored image. Anything but exactly 616 bytes is refused (false, rec untouched).
 // Both addresses come back zero-terminated even when the stored bytes were not.
 bool ScanParamFromBytes(const uint8_t* pData, std::size_t nBytes, SScanParamRecord& rec);
+
+// The name the device is opened with: "\\.\Usbscan" for USB, else the record's address 1
+// (a scanner found by the network search) or address 2 (a host typed by the user).
+std::string DeviceNameOf(const SScanParamRecord& rec);
 
 // The record used when no stored one exists.
 SScanParamRecord DefaultScanParam(const SProductFlags& flags);

@@ -65,3 +65,8 @@ std::wstring NetInstallMarkerPath(const CSettingsLocation& location)
 {
     return location.m_szDirectory + L"net_install.dat";
 }
+
+std::wstring ImgSaveSettingsPath(const CSettingsLocation& location)
+{
+    return location.m_szDirectory + L"imgSaveSettings.dat";
+}

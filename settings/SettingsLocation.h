@@ -21,3 +21,5 @@ bool CreateSettingsDirectories(const CSettingsLocation& location);
 
 std::wstring SettingsFilePath(const CSettingsLocation& location, bool bFileOutputMode);
 std::wstring NetInstallMarkerPath(const CSettingsLocation& location);
+// The save-settings record of file-output mode, beside the scan settings.
+std::wstring ImgSaveSettingsPath(const CSettingsLocation& location);

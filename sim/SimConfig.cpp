@@ -115,6 +115,9 @@ void Apply(SSimConfig& c, const std::string& section, const std::string& key, co
         {"faults", "stallafterpage", &SSimConfig::nStallAfterPage},
         {"network", "detectresult", &SSimConfig::nDetectResult},
         {"network", "checkconnect", &SSimConfig::nCheckConnect},
+        {"network", "searchresult", &SSimConfig::nSearchResult},
+        {"network", "searchdelayms", &SSimConfig::nSearchDelayMs},
+        {"network", "detectdelayms", &SSimConfig::nDetectDelayMs},
     };
     for (const auto& e : kInts)
         if (section == e.pszSection && key == e.pszKey)

@@ -37,6 +37,9 @@ struct SSimConfig {
     std::vector<std::string> scanners;
     std::vector<std::string> reachable;
     int nDetectResult = 1;       // for a target neither found nor reachable
+    int nSearchResult = 0;       // raw result of ScanDrv_BroadcastMFP (not 0: the search failed)
+    int nSearchDelayMs = 0;      // a search takes this long; -1: it never answers
+    int nDetectDelayMs = 0;      // a connection test takes this long; -1: it never answers
     int nCheckConnect = -1;      // -1: 0 when the USB device is present, else 1
     // [Log]
     std::string sLogPath;

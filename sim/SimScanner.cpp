@@ -3,7 +3,9 @@
 #include "sim/BmpImage.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -23,6 +25,7 @@ CSimScanner::CSimScanner(EnvReader pfnEnv, std::string sDefaultIni, PageMemoryFa
 
 CSimScanner::~CSimScanner()
 {
+    m_bShutdown = true;
     std::lock_guard lock(m_mutex);
     for (auto& [h, pDevice] : m_devices) {
         m_log.Violation("device " + std::to_string(h) + " not closed before unload");
@@ -115,12 +118,26 @@ int CSimScanner::CheckConnect(int nKind, void*)
     return Config().CheckConnectResult();
 }
 
+void CSimScanner::WaitNetwork(int nDelayMs)
+{
+    const auto tEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(nDelayMs, 0));
+    while (nDelayMs != 0 && !m_bShutdown && (nDelayMs < 0 || std::chrono::steady_clock::now() < tEnd))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 int CSimScanner::BroadcastMFP(int* pnCount, char* pList)
 {
     m_log.Line(std::string("CALL ScanDrv_BroadcastMFP ") + (pList ? "fill" : "count"));
     if (!pnCount)
         return kRawFail;
-    const std::vector<std::string> names = Config().scanners;
+    const SSimConfig config = Config();
+    if (!pList)
+        WaitNetwork(config.nSearchDelayMs);
+    if (config.nSearchResult) {
+        *pnCount = 0;
+        return config.nSearchResult;
+    }
+    const std::vector<std::string>& names = config.scanners;
     if (!pList) {
         *pnCount = static_cast<int>(names.size());
         return 0;
@@ -143,6 +160,7 @@ int CSimScanner::DetectNetMFP(SNetProbe* pProbe)
     std::string sTarget(pProbe->szTarget, strnlen(pProbe->szTarget, kDeviceNameBytes));
     m_log.Line("CALL ScanDrv_DetectNetMFP " + sTarget);
     SSimConfig config = Config();
+    WaitNetwork(config.nDetectDelayMs);
     return config.IsKnownNetworkName(sTarget) ? 0 : config.nDetectResult;
 }
 

@@ -8,6 +8,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimLog.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,6 +43,9 @@ public:
     int LocateMFP(const char* pszAddress, const char* pszCommunity);
 
 private:
+    // A network answer's delay; one that never answers waits until the library goes.
+    void WaitNetwork(int nDelayMs);
+
     EnvReader m_pfnEnv;
     std::string m_sDefaultIni;
     CSimLog m_log;
@@ -50,4 +54,7 @@ private:
     SSimConfig m_config;
     std::map<uintptr_t, std::shared_ptr<CSimDevice>> m_devices;
     uintptr_t m_nNextHandle = 0x5100;
+    // Network waits poll this and hold no lock, so that the device keeps working meanwhile and
+    // a waiter the process ended leaves nothing behind for the library's unloading.
+    std::atomic<bool> m_bShutdown{false};
 };

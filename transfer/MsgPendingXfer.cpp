@@ -10,9 +10,11 @@
 #include "device/SpaceCheck.h"
 #include "device/SystemSpace.h"
 #include "device/TestSeams.h"
+#include "profile/ProductProfile.h"
 #include "profile/Trace.h"
 #include "transfer/AppLink.h"
 #include "transfer/DeviceEvents.h"
+#include "transfer/ImgSaveLink.h"
 #include "transfer/NextPageWait.h"
 #include "transfer/ScanJob.h"
 #include "transfer/ScanProgress.h"
@@ -215,6 +217,7 @@ TW_UINT16 EndXfer(TW_PENDINGXFERS* pPending)
             SessionCloseRequest();
         g_bScanStarted = false;
     }
+    StoreImgSaveAtEndXfer(static_cast<int>(pPending->Count), g_bHasMergeScan != FALSE, !ctl.IsFeeder());
     // The application learns from DAT_STATUS why the page could not be ended.
     if (bOk)
         return TWRC_SUCCESS;

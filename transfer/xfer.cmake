@@ -1,7 +1,8 @@
-# Scan spool, scan thread and transfer handlers. The page layouts, the memory-transfer cursor
-# and the feeder wait are portable and tested natively; the rest lives in the data source.
+# Scan spool, scan thread and transfer handlers. The page layouts, the memory-transfer cursor,
+# the feeder wait and the link to the save settings are portable and tested natively; the rest
+# lives in the data source.
 mvl_portable_library(mvl_xfer_core
-  SOURCES TransferFlags.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
+  SOURCES TransferFlags.cpp ImgSaveLink.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
   LIBS mvl_trace mvl_imaging_core)
 
 # The preview's reading, bands and re-processing: portable, tested natively.

@@ -1,5 +1,7 @@
 #include "ui/DialogSkin.h"
 
+#include <algorithm>
+
 bool CDialogBackground::Load(HINSTANCE hModule, UINT nId)
 {
     Reset();
@@ -74,6 +76,15 @@ bool IsRefusedKey(const MSG& msg, bool bSpace)
     return bDown(VK_RETURN) || bDown(VK_ESCAPE) || (bSpace && bDown(VK_SPACE));
 }
 
+void KeepLeftToRight(HWND hCtrl)
+{
+    if (!hCtrl)
+        return;
+    const LONG_PTR nEx = ::GetWindowLongPtrW(hCtrl, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(hCtrl, GWL_EXSTYLE, nEx & ~LONG_PTR(WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT));
+    ::InvalidateRect(hCtrl, nullptr, TRUE);
+}
+
 void RedrawUnder(HWND hCtrl, int nGrow)
 {
     HWND hParent = hCtrl ? ::GetParent(hCtrl) : nullptr;
@@ -100,5 +111,11 @@ void CenterWindowOn(HWND hWnd, HWND hOver)
     int nH = rc.bottom - rc.top;
     int x = rcArea.left + ((rcArea.right - rcArea.left) - nW) / 2;
     int y = rcArea.top + ((rcArea.bottom - rcArea.top) - nH) / 2;
+    // Over a small owner near the screen's edge the dialog stays whole on the screen.
+    MONITORINFO mi{sizeof mi};
+    if (::GetMonitorInfoW(::MonitorFromRect(&rcArea, MONITOR_DEFAULTTONEAREST), &mi)) {
+        x = std::max<int>(mi.rcWork.left, std::min<int>(x, mi.rcWork.right - nW));
+        y = std::max<int>(mi.rcWork.top, std::min<int>(y, mi.rcWork.bottom - nH));
+    }
     ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

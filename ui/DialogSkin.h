@@ -41,8 +41,13 @@ void SetDlgStrings(HWND hDlg, HINSTANCE hModule, std::initializer_list<SDlgStrin
 // close only through their buttons.
 bool IsRefusedKey(const MSG& msg, bool bSpace);
 
+// Paths and file names read left to right also in a mirrored (Arabic, Hebrew) dialog: the
+// control is laid out and reads left to right.
+void KeepLeftToRight(HWND hCtrl);
+
 // Redraws the parent's background under a transparent label after its text changed.
 void RedrawUnder(HWND hCtrl, int nGrow = 2);
 
-// Centres hWnd on hOver, or on the screen's work area when hOver is null or hidden.
+// Centres hWnd on hOver, or on the screen's work area when hOver is null or hidden; kept whole
+// inside the work area.
 void CenterWindowOn(HWND hWnd, HWND hOver);

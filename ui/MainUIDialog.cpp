@@ -25,9 +25,11 @@
 #include "ui/Dlg_About.h"
 #include "ui/Dlg_ImgINFO.h"
 #include "ui/Dlg_SettingInfo.h"
+#include "ui/ImgSaveSets.h"
 #include "ui/ScanOutput.h"
 #include "ui/MainDialogIds.h"
 #include "ui/MessageHook.h"
+#include "ui/PortSettingDlg.h"
 #include "ui/ScanController.h"
 #include "ui/ScanDialogsSetup.h"
 #include "ui/SettingName.h"
@@ -171,6 +173,7 @@ void CMainUIDialog::RegisterHandlers()
     map.OnCommand(IDC_ABOUT, this, &CMainUIDialog::OnAbout);
     map.OnCommand(IDC_DETAILS, this, &CMainUIDialog::OnDetails);
     map.OnCommand(IDC_CLEAR_PREVIEW, this, &CMainUIDialog::OnClearPreview);
+    map.OnCommand(IDC_PORT, this, &CMainUIDialog::OnPort);
     map.OnCommand(IDC_BASIC_TAB, [this] { OnPageTab(false); });
     map.OnCommand(IDC_ADVANCED_TAB, [this] { OnPageTab(true); });
     map.OnCommand(IDC_UNIT_LIST, this, &CMainUIDialog::OnUnitChanged, CBN_SELCHANGE);
@@ -283,11 +286,32 @@ void CMainUIDialog::CreatePages()
     m_pAdvancedPage->CreateOver(m_hWnd, IDC_SETTINGS_AREA, false);
     m_pInfo = std::make_unique<CDlg_ImgINFO>(ResourceModule());
     m_pInfo->CreateOver(m_hWnd, IDC_INFO_AREA, true);
+    if (g_bFileOutputMode)
+        CreateSavePage();
     // Only one of Save and Delete shows at a time, in the same place.
     RECT rc = CWnd(GetDlgItem(IDC_SAVE_SETTING)).GetWindowRect();
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
     ::SetWindowPos(GetDlgItem(IDC_DELETE_SETTING), nullptr, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     OnPageTab(false);
+}
+
+// Where the calling program is to save the pages: the page loads and stores its record itself,
+// and the scan controller reads the output files' names from it.
+void CMainUIDialog::CreateSavePage()
+{
+    RECT rc = CWnd(GetDlgItem(IDC_SAVE_PAGE_AREA)).GetWindowRect();
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    ::InflateRect(&rc, -1, -1);
+    m_pSavePage = std::make_unique<CDlg_ImgSaveSets>(ResourceModule());
+    if (m_pSavePage->CreatePage(m_hWnd, rc))
+        SetScanOutput(m_pSavePage.get());
+}
+
+void CMainUIDialog::OnPort()
+{
+    // Outside file-output mode the title names the connection.
+    if (RunPortSettings(m_hWnd, ResourceModule(), Record()) && !g_bFileOutputMode)
+        SetTitle();
 }
 
 void CMainUIDialog::ShowRecord()
@@ -314,6 +338,8 @@ void CMainUIDialog::SetScanOutput(IScanOutput* pOutput)
 
 void CMainUIDialog::RefreshSettingsDisplays()
 {
+    if (m_pSavePage)
+        m_pSavePage->SetFeederSource(CScanController::Instance().IsFeeder());
     if (m_pInfo && m_pInfo->GetSafeHwnd())
         m_pInfo->Refresh(Record(), CScanController::Instance().ScanArea(), CScanController::Instance().Dpi());
 }

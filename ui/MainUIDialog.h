@@ -36,6 +36,7 @@ class CGetMessageHook;
 class CChildPage;
 class CDlg_ImgINFO;
 class IScanOutput;
+class CDlg_ImgSaveSets;
 
 // The class name the dialog templates use, so that others can find the window.
 inline constexpr wchar_t kMainUIClassName[] = L"Q7100UIFLAG";
@@ -117,6 +118,7 @@ private:
     void RegisterHandlers();
     void InitControls();
     void CreatePages();
+    void CreateSavePage();
     bool RestoreSettings();
     void ShowRecord();
     void SetTitle();
@@ -138,6 +140,7 @@ private:
     void OnAbout();
     void OnDetails();
     void OnClearPreview();
+    void OnPort();
     // The preview control and its tools.
     void InitPreview();
     void OnPreviewBand(WPARAM wRows, LPARAM lHeight);
@@ -192,6 +195,7 @@ private:
     std::unique_ptr<CChildPage> m_pBasicPage;
     std::unique_ptr<CChildPage> m_pAdvancedPage;
     std::unique_ptr<CDlg_ImgINFO> m_pInfo;
+    std::unique_ptr<CDlg_ImgSaveSets> m_pSavePage;  // file-output mode only
     // The product's text buttons, the page tabs and the preview's tools.
     CxSkinButton m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
     CxSkinButton m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;

@@ -40,15 +40,6 @@ bool UsableOutputFolder(const std::wstring& sFolder)
     return std::filesystem::is_directory(std::filesystem::path(sFolder), ec);
 }
 
-// The USB scanner, or the network address the record's connection names.
-std::string DeviceName(const SScanParamRecord& rec)
-{
-    if (rec.nConnection == 0)
-        return "\\\\.\\Usbscan";
-    const char* psz = rec.nConnection == 1 ? rec.szAddress1 : rec.szAddress2;
-    return std::string(psz, strnlen(psz, kAddressBytes));
-}
-
 }  // namespace
 
 // ---- The controller -----------------------------------------------------------------------
@@ -216,7 +207,7 @@ int CScanController::Scan_()
 
     m_job.SetBusy(true);
     ResetTransferFlags();
-    const std::string sDevice = DeviceName(Record());
+    const std::string sDevice = DeviceNameOf(Record());
     g_lldOpenFlags.bResolution1200 = Record().nResolutionIndex == 4;
     g_lldOpenFlags.bHorizontal = Record().nHorizontal != 0;
     g_lldOpenFlags.bNoUI = SessionNoUI();

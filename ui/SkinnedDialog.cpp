@@ -1,5 +1,18 @@
 #include "ui/SkinnedDialog.h"
 
+#include <cwchar>
+
+namespace {
+
+bool IsLabelOrButton(HWND hCtrl)
+{
+    wchar_t szClass[16] = L"";
+    ::GetClassNameW(hCtrl, szClass, 16);
+    return _wcsicmp(szClass, L"Static") == 0 || _wcsicmp(szClass, L"Button") == 0;
+}
+
+}  // namespace
+
 CSkinnedDialog::CSkinnedDialog(UINT nIdTemplate, HINSTANCE hResModule, bool bRefuseSpace)
     : CDialog(nIdTemplate, hResModule), m_bRefuseSpace(bRefuseSpace)
 {
@@ -9,8 +22,9 @@ CSkinnedDialog::CSkinnedDialog(UINT nIdTemplate, HINSTANCE hResModule, bool bRef
         lResult = 1;
         return true;
     });
-    Map().OnRaw(WM_CTLCOLORSTATIC, [this](WPARAM wParam, LPARAM, LRESULT& lResult) {
-        if (!m_background.Id())
+    Map().OnRaw(WM_CTLCOLORSTATIC, [this](WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+        // Read-only and disabled fields ask as labels do, but keep their own face.
+        if (!m_background.Id() || !IsLabelOrButton(reinterpret_cast<HWND>(lParam)))
             return false;
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         lResult = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));

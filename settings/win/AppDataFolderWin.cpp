@@ -1,9 +1,12 @@
 #include "settings/win/SettingsWin.h"
 
 #include "profile/Trace.h"
+#include "settings/SettingsProfile.h"
 
 #include <shlobj.h>
 #include <windows.h>
+
+#include <cstring>
 
 namespace {
 
@@ -33,4 +36,16 @@ CSettingsLocation CurrentSettingsLocation()
     CSettingsLocation location = SettingsLocationFromProfile(AppDataFolder());
     CreateSettingsDirectories(location);
     return location;
+}
+
+std::wstring CurrentImgSaveSettingsPath()
+{
+    for (const char* pszKey : {"Setting Folder", "Setting Path"}) {
+        const std::wstring szKey(pszKey, pszKey + strlen(pszKey));
+        if (ReadTwainProfileString(szKey.c_str()).empty())
+            TraceA("Error: GetPrivateProfileString(%s) failed with 0x%x", pszKey, static_cast<unsigned>(GetLastError()));
+    }
+    const std::wstring szPath = ImgSaveSettingsPath(CurrentSettingsLocation());
+    TraceW(L"%ls", szPath.c_str());
+    return szPath;
 }

@@ -15,6 +15,10 @@ std::wstring AppDataFolder();
 // folders created.
 CSettingsLocation CurrentSettingsLocation();
 
+// "imgSaveSettings.dat" in the current settings location, traced; a profile without the
+// location's keys is traced as an error (the file then lands in the application-data folder).
+std::wstring CurrentImgSaveSettingsPath();
+
 // Reads string values under HKEY_LOCAL_MACHINE in its 64-bit view.
 class CRegistryNetInstallSource : public INetInstallSource {
 public:

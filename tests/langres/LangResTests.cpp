@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/SaveDialogIds.h"
 #include "ui/ScanDialogIds.h"
 
 namespace fs = std::filesystem;
@@ -365,6 +366,14 @@ TEST(LangResEnglish, TemplatesHaveTheControlsTheDialogsUse)
                  IDCANCEL}},
         {10449, {IDC_DUPLEX_TEXT, IDCANCEL}},
         {21006, {IDC_MERGE_CAPTION, IDC_MERGE_COUNT, IDC_MERGE_TEXT, IDOK, IDCANCEL}},
+        {1001, {IDC_FILEDLG_FOLDER, IDC_SAVEDLG_BROWSE, IDC_FILEDLG_NAME, IDC_SAVEDLG_TYPE, IDC_FILEDLG_OPEN_FILE,
+                IDC_FILEDLG_OPEN_FOLDER, IDC_SAVEDLG_OK, IDC_SAVEDLG_CANCEL}},
+        {1002, {IDC_SAVE_FOLDER_BUTTON, IDC_SAVE_EMAIL_BUTTON, IDC_SAVE_NAME, IDC_SAVE_TYPE, IDC_SAVE_FOLDER,
+                IDC_SAVE_DESTINATION}},
+        {1005, {IDC_MAILDLG_FOLDER, IDC_SAVEDLG_BROWSE, IDC_MAILDLG_NAME, IDC_MAILDLG_PROGRAM, IDC_MAILDLG_ADD,
+                IDC_SAVEDLG_OK, IDC_SAVEDLG_CANCEL}},
+        {10266, {IDC_PORT_USB, IDC_PORT_SEARCH, IDC_PORT_LIST, IDC_PORT_REFRESH, IDC_PORT_HOST_RADIO, IDC_PORT_HOST,
+                 IDC_PORT_SEARCHING, IDOK, IDCANCEL}},
     };
     for (const auto& [nTemplate, ctrls] : cases) {
         HWND hDlg = templates.Create(nTemplate);

@@ -407,4 +407,23 @@ TEST_F(SimScannerTest, NetworkSearchAndProbe)
     EXPECT_EQ(Scanner().LocateMFP(nullptr, nullptr), 1);
 }
 
+TEST_F(SimScannerTest, NetworkAnswersTakeTheirTimeOrFail)
+{
+    WriteIni("[Network]\nScanners=MFP-A\nSearchDelayMs=150\nDetectDelayMs=100\n");
+    Scanner().Reload();
+    int nCount = -1;
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(Scanner().BroadcastMFP(&nCount, nullptr), 0);
+    EXPECT_EQ(nCount, 1);
+    SNetProbe probe{};
+    std::strcpy(probe.szTarget, "MFP-A");
+    EXPECT_EQ(Scanner().DetectNetMFP(&probe), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(250));
+    WriteIni("[Network]\nScanners=MFP-A\nSearchResult=12\n");
+    Scanner().Reload();
+    nCount = -1;
+    EXPECT_EQ(Scanner().BroadcastMFP(&nCount, nullptr), 12);
+    EXPECT_EQ(nCount, 0);
+}
+
 }  // namespace

@@ -3,7 +3,7 @@
 mvl_test(xfer_core_tests PORTABLE
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DibLayoutTest.cpp ${CMAKE_CURRENT_LIST_DIR}/MemXferCursorTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/TiffLayoutTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/NextPageWaitTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/NextPageWaitTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ImgSaveLinkTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/PreviewReaderTest.cpp ${CMAKE_SOURCE_DIR}/imgeffect/ImgEffectExports.cpp
   LIBS mvl_xfer_core mvl_preview_core mvl_imgeffect_core)
 

@@ -83,8 +83,9 @@ void CheckTextFits(HWND hCtrl, const std::string& sName, std::vector<std::string
     if (auto* pSize = dynamic_cast<CSizeInfoStatic*>(pObject); pSize && pSize->TextsClipped())
         problems.push_back(sName + ": size texts shortened");
     auto* pSkin = dynamic_cast<CxSkinButton*>(pObject);
+    // A label with an ellipsis (a long folder) is shortened on purpose.
     if (!szText[0] || (!bStatic && !bButton) || (bButton && (nStyle & BS_TYPEMASK) == BS_GROUPBOX) ||
-        (pSkin && !pSkin->TextShown()))
+        (pSkin && !pSkin->TextShown()) || (bStatic && (nStyle & SS_ELLIPSISMASK)))
         return;
     RECT rc{};
     ::GetClientRect(hCtrl, &rc);

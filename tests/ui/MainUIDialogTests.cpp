@@ -11,6 +11,7 @@
 #include "ui/DialogDriver.h"
 #include "ui/MainDialogIds.h"
 #include "ui/MainDialogSession.h"
+#include "ui/SaveDialogIds.h"
 #include "ui/ScanSummaryText.h"
 
 using namespace dlgtest;
@@ -236,7 +237,7 @@ TEST(MainUIDialog, SettingsSurviveReopeningAndAScanWithoutTheDialogUsesThem)
     EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
 }
 
-TEST(MainUIDialog, HelpAboutAndSummary)
+TEST(MainUIDialog, HelpPortAboutAndSummary)
 {
     MessageDialogs().Clear();
     CDialogSession s;
@@ -260,6 +261,11 @@ TEST(MainUIDialog, HelpAboutAndSummary)
         Shot(hDlg, pszShot);
         PostMessageW(GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
     };
+    RunWithUser([&] { s.Click(IDC_PORT); return 0; }, [&] {
+        HWND hPort = WaitForDialogWithCtrl(IDC_PORT_HOST, 10000);
+        ASSERT_NE(hPort, nullptr);
+        PostMessageW(GetDlgItem(hPort, IDCANCEL), BM_CLICK, 0, 0);
+    });
     RunWithUser([&] { s.Click(IDC_ABOUT); return 0; },
                 [&] { read(about, IDC_ABOUT_PRODUCT, IDC_ABOUT_LEGAL, "about"); });
     ASSERT_EQ(about.size(), 3u);
@@ -291,6 +297,11 @@ TEST(MainUIDialog, SelfTestWithCountOneScansOnceWithoutWaiting)
     ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
     // File-output mode: its own template and the title from the profile's language section.
     EXPECT_NE(s.Item(IDC_SAVE_PAGE_AREA), nullptr);
+    HWND hSavePage = nullptr;
+    while ((hSavePage = FindWindowExW(s.Dialog(), hSavePage, nullptr, nullptr)) && !GetDlgItem(hSavePage, IDC_SAVE_NAME)) {
+    }
+    ASSERT_NE(hSavePage, nullptr);
+    EXPECT_FALSE(CtrlText(hSavePage, IDC_SAVE_NAME).empty());
     EXPECT_EQ(s.Title(), L"MV Scan to File");
     Shot(s.Dialog(), "main-dialog-file-output");
     const auto tStart = std::chrono::steady_clock::now();
