@@ -178,13 +178,7 @@ void CAdvancedSetting::OnRestoreDefaults()
 
 void CAdvancedSetting::CreateAdjustDialogs()
 {
-    SAdjustHost host;
-    host.pRecord = &m_host.Record();
-    host.flags = CurrentProductFlags();
-    host.sEffectPrefix = g_szFilePrefix;
-    host.fnMarkCustom = [this] { m_host.OnSettingChanged(); };
-    host.fnReprocessPreview = [this] { m_host.ReprocessPreview(); };
-    host.fnPreviewImage = [this] { return m_host.PreviewImage(); };
+    const SAdjustHost host = m_host.AdjustHost();
     const HINSTANCE hLang = ResourceModule();
     m_dlgBrightContrast.emplace(hLang, host);
     m_dlgGammaThreshold.emplace(hLang, host);

@@ -288,6 +288,7 @@ void CBasicSetting::OnSourceChanged()
     // The default paper of the new source is a change of the paper too.
     rec.nPaperIndex = -1;
     OnPaperChanged();
+    m_host.RefreshPreviewLayout();
     Refresh();
 }
 

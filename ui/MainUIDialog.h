@@ -9,23 +9,32 @@
 // the next scan will produce (the pages' side is ISettingsPageHost); SetScanOutput() hands over
 // the description of the output files in file-output mode, whose file type, merge and manual
 // duplex the basic page then edits; RefreshPages() shows the record and those choices anew.
+// After a change of theirs the settings pages also call, as it applies: ReprocessPreview() (an
+// adjustment or the colour mode), RefreshPreviewLayout() (the source), PlaceTrackerOnPaper()
+// (the paper) and UpdateRulerDpi() (the resolution).
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/ScanParamRecord.h"
 #include "profile/Resources.h"
 #include "settings/SettingsRestore.h"
+#include "ui/AdjustDialogHost.h"
 #include "ui/Dialog.h"
 #include "ui/DialogSkin.h"
 #include "ui/MainDialogIds.h"
+#include "ui/PreviewStatic.h"
 #include "ui/ScanOutput.h"
 #include "ui/SettingsPageHost.h"
+#include "ui/SkinButton.h"
 
 class CDsProxy;
+class CImage;
+class CImgEffectBinding;
 class CDialogClassCopy;
 class CGetMessageHook;
 class CAdvancedSetting;
@@ -41,7 +50,10 @@ constexpr UINT_PTR kTimerAfterAbout = 30002;  // preview drawing allowed again
 constexpr UINT_PTR kTimerBringToTop = 30003;
 constexpr UINT_PTR kTimerFocusScan = 30011;
 
-class CMainUIDialog : public CDialog, public ISettingsPageHost, private ISettingsRestoreHost {
+// 0x575: a preview band is ready (rows ready, preview height); the first tells the height.
+constexpr UINT kMsgPreviewBand = WM_USER + 373;
+
+class CMainUIDialog : public CDialog, public ISettingsPageHost, private ISettingsRestoreHost, private IPreviewHost {
 public:
     static constexpr UINT IDD = IDD_MAIN_UI;
     // The template in file-output mode (saving to files or e-mail for the calling program).
@@ -68,13 +80,7 @@ public:
     SScanParamRecord& Record() override;
     void OnSettingChanged() override;
     void OnSettingsRestored() override;
-    // The preview processes its kept image again with the record's adjustments (the preview
-    // control fills this in).
-    void ReprocessPreview() override;
-    // The preview image as shown now, for the histogram (the preview control fills this in).
-    SAdjustPreview PreviewImage() override;
-    // The source, paper or resolution changed: what the next scan produces is shown anew, and
-    // the preview's layout, rulers and scan area follow (the preview control's part).
+    // The paper or resolution changed: the preview's ruler and tracker and the size read-out.
     void OnScanAreaChanged() override;
     void ApplyColourModeRules() override;
     IScanOutput& SaveChoices() override;
@@ -93,7 +99,24 @@ public:
     std::wstring CurrentSettingName() const;
     int SettingPosition() const { return m_nPosition; }
     // The preview control draws only while this holds (not while the About box is up).
-    bool PreviewDrawingAllowed() const { return m_bPreviewDrawing; }
+    bool PreviewDrawingAllowed() const override { return m_bPreviewDrawing; }
+
+    // The preview. The display image is made again from the kept rows of the last preview with
+    // the record's adjustments (never from an adjusted copy).
+    void ReprocessPreview() override;
+    // The record's source: the preview's layout (feeder or flatbed), its tools and the tracker.
+    void RefreshPreviewLayout() override;
+    // The tracker on the record's paper (at 0, 0 with the paper's size) or custom area.
+    void PlaceTrackerOnPaper();
+    // The pixel ruler counts at the record's resolution.
+    void UpdateRulerDpi();
+    // What the image adjustment dialogs take from this dialog: the record, the product, the
+    // effect library's prefix, OnSettingChanged() as the custom mark, ReprocessPreview() after
+    // each change and the preview's rows shown so far for the histogram.
+    SAdjustHost AdjustHost() override;
+    // The last preview's display image (null without one) and the result of the preview thread.
+    const CImage* PreviewImage() const;
+    int PreviewResult() const { return m_iPreviewRet; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -122,11 +145,27 @@ private:
 
     // Commands.
     void OnBnClickedPreview();
+    bool OpenPreviewDevice();
+    void RunPreviewThread();
+    void EndPreview();
     void OnHelp();
     void OnAbout();
     void OnDetails();
     void OnClearPreview();
     void OnPort();
+    // The preview control and its tools.
+    void InitPreview();
+    void OnPreviewBand(WPARAM wRows, LPARAM lHeight);
+    void OnPreviewTool(int nMode);
+    void OnPreviewScroll(HWND hBar, int nCode);
+    void ShowPlaceholder();
+    // A running preview stops and its thread ends (the dialog is going).
+    void StopPreview();
+    // IPreviewHost
+    void EnableZoomButtons(bool bZoomIn, bool bZoomOut) override;
+    void OnTrackerChanged() override;
+    void OnSizeReadoutChanged() override;
+    void ScrollViewBy(int dx, int dy) override;
     void OnPageTab(bool bAdvanced);
     void OnUnitChanged();
     void Close();
@@ -169,9 +208,19 @@ private:
     std::unique_ptr<CAdvancedSetting> m_pAdvancedPage;
     std::unique_ptr<CDlg_ImgINFO> m_pInfo;
     std::unique_ptr<CDlg_ImgSaveSets> m_pSavePage;  // file-output mode only
-    // The buttons, bound so that each can take the product's look in one place.
-    CWnd m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
-    CWnd m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;
+    // The product's text buttons, the page tabs and the preview's tools.
+    CxSkinButton m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
+    CxSkinButton m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;
+    CxSkinButton m_btnSelect, m_btnZoomIn, m_btnZoomOut, m_btnHand;
+    // The preview: the control, the kept rows (working image) and what is shown (display
+    // image), the rows read, the thread and its result.
+    CPreviewStatic m_preview;
+    std::unique_ptr<CImage> m_pPreviewWork, m_pPreviewShown;
+    int m_nPreviewRows = 0;
+    int m_iPreviewRet = 0;
+    std::unique_ptr<CImgEffectBinding> m_pEffects;  // for re-processing
+    std::thread m_previewThread;
+    bool m_bCloseAfterPreview = false;
     HWND m_hToolTip = nullptr;
     CDialogBackground m_background;  // 1001, the face
     CDialogBackground m_commandBand;  // 1002, behind the command buttons

@@ -21,10 +21,12 @@ public:
     virtual void OnSettingsRestored() = 0;
     // Descreen, fading correction or an adjustment changed: the preview is processed again.
     virtual void ReprocessPreview() = 0;
-    // The preview image as shown now, for the histogram; empty without a preview.
-    virtual SAdjustPreview PreviewImage() = 0;
-    // Source, paper or resolution changed: the preview's layout, rulers and scan area follow.
+    // What the image adjustment dialogs the advanced page opens take from the host.
+    virtual SAdjustHost AdjustHost() = 0;
+    // Paper or resolution changed: the preview's rulers and scan area follow.
     virtual void OnScanAreaChanged() = 0;
+    // The source changed: the preview's layout (flatbed or feeder) follows.
+    virtual void RefreshPreviewLayout() = 0;
     // The colour mode changed (or was shown): the advanced page opens and clears adjustments.
     virtual void ApplyColourModeRules() = 0;
     // The output choices of file-output mode that the basic page edits: file type, merge

@@ -44,8 +44,8 @@ void Shot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode)
 }
 
 CDialogSession::CDialogSession(const std::string& sProfileExtra, const std::string& sSimDevice,
-                               const std::string& sModelKeys)
-    : m_acq(sSimDevice, "", sProfileExtra, sModelKeys)
+                               const std::string& sSimFaults, const std::string& sModelKeys)
+    : m_acq(sSimDevice, sSimFaults, sProfileExtra, sModelKeys)
 {
     m_acq.WithLanguageLibraries();
 }

@@ -15,10 +15,11 @@ namespace dlgtest {
 
 class CDialogSession {
 public:
-    // sProfileExtra: lines after the default profile; sSimDevice: lines of the simulator's [Device];
-    // sModelKeys: another model's keys (SampleModelKeys) in place of the A4 duplex model's.
+    // sProfileExtra: lines after the default profile; sSimDevice and sSimFaults: lines of the
+    // simulator's [Device] and [Faults]; sModelKeys: another model's keys (SampleModelKeys) in
+    // place of the A4 duplex model's.
     explicit CDialogSession(const std::string& sProfileExtra = "", const std::string& sSimDevice = "",
-                            const std::string& sModelKeys = "");
+                            const std::string& sSimFaults = "", const std::string& sModelKeys = "");
     ~CDialogSession();
 
     xfertest::CAcquisition& Acq() { return m_acq; }

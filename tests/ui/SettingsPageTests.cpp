@@ -110,7 +110,7 @@ struct SScanned {
     TW_IMAGEINFO info{};
     LONG nDibWidth = 0, nDibHeight = 0;
     xfertest::SDeviceParams dev;
-    std::string sAdjustments;  // gamma, threshold, descreen, fading
+    std::string sAdjustments;  // brightness, contrast, curve, gamma, threshold, descreen, fading
 };
 
 SScanned ScanNow(CDialogSession& s, HWND hScanFrom = nullptr)
@@ -185,7 +185,7 @@ TEST(SettingsPages, EveryModelOffersWhatItsProfileSays)
     for (const SModel& m : kModels) {
         const std::string sModel(m.pszName, m.pszName + wcslen(m.pszName));
         SCOPED_TRACE(sModel);
-        CDialogSession s("", "", SampleModelKeys(m.pszName));
+        CDialogSession s("", "", "", SampleModelKeys(m.pszName));
         OpenDialog(s);
         HWND hSource = s.PageItem(kBasic, IDC_SOURCE_LIST), hPaper = s.PageItem(kBasic, IDC_PAPER_LIST);
         HWND hDpi = s.PageItem(kBasic, IDC_RESOLUTION_LIST);
@@ -226,7 +226,7 @@ TEST(SettingsPages, EveryModelOffersWhatItsProfileSays)
 TEST(SettingsPages, EachKindOfChangeReachesTheNextScan)
 {
     // The A3 model, whose full platen is the A3 glass.
-    CDialogSession s("", kOneSheet, SampleModelKeys(L"MV3300"));
+    CDialogSession s("", kOneSheet, "", SampleModelKeys(L"MV3300"));
     OpenDialog(s);
     auto basic = [&s](int nId) { return s.PageItem(kBasic, nId); };
     auto advanced = [&s](int nId) { return s.PageItem(kAdvanced, nId); };
@@ -245,7 +245,7 @@ TEST(SettingsPages, EachKindOfChangeReachesTheNextScan)
     s.Pick(advanced(IDC_ROTATION_LIST), 1);
     EXPECT_EQ(CDialogSession::ListTexts(advanced(IDC_ROTATION_LIST))[1], L"90\u00b0 Clockwise");
     r = ScanNow(s);
-    EXPECT_EQ(r.sAdjustments, "18 72 1 2");
+    EXPECT_EQ(r.sAdjustments, "brightness=0,0,0,0 contrast=0,0,0,0 curve=0,0,0,0 gamma=18 threshold=72 descreen=1 fading=2");
     ExpectPage(r, 1276, 878, TWPT_RGB, 24);
 
     // Grey takes the fading correction away; then A3 paper, then the feeder.
@@ -255,7 +255,7 @@ TEST(SettingsPages, EachKindOfChangeReachesTheNextScan)
     s.Pick(basic(IDC_PAPER_LIST), 6);
     r = ScanNow(s);
     EXPECT_EQ(r.dev.nMode, 1);
-    EXPECT_EQ(r.sAdjustments, "18 72 1 0");
+    EXPECT_EQ(r.sAdjustments, "brightness=0,0,0,0 contrast=0,0,0,0 curve=0,0,0,0 gamma=18 threshold=72 descreen=1 fading=0");
     ExpectPage(r, 1241, 877, TWPT_GRAY, 8);
     s.Pick(basic(IDC_SOURCE_LIST), 1);
     r = ScanNow(s);
@@ -283,14 +283,14 @@ TEST(SettingsPages, EachKindOfChangeReachesTheNextScan)
     });
     r = ScanNow(s);
     EXPECT_EQ(r.dev.nMode, 0);
-    EXPECT_EQ(r.sAdjustments, "18 100 0 0");
+    EXPECT_EQ(r.sAdjustments, "brightness=0,0,0,0 contrast=0,0,0,0 curve=0,0,0,0 gamma=18 threshold=100 descreen=0 fading=0");
     ExpectPage(r, bLetter ? 638 : 621, bLetter ? 825 : 877, TWPT_BW, 1);
 }
 
 TEST(SettingsPages, FileOutputChoicesMergeAndManualDuplex)
 {
     MessageDialogs().Clear();
-    CDialogSession s("", kOneSheet, SampleModelKeys(L"MV4200"));
+    CDialogSession s("", kOneSheet, "", SampleModelKeys(L"MV4200"));
     OpenDialog(s, true);
     auto basic = [&s](int nId) { return s.PageItem(kBasic, nId); };
     // Platform K opens on the feeder: manual duplex, no merge scanning.
@@ -347,7 +347,7 @@ TEST(SettingsPages, FileOutputChoicesMergeAndManualDuplex)
 TEST(SettingsPages, ColourModeRulesHorizontalAndRestoreDefaults)
 {
     // A platform K A3 model with horizontal feeding, on a setting with adjustments per channel.
-    CDialogSession s("", "", SampleModelKeys(L"MV5500"));
+    CDialogSession s("", "", "", SampleModelKeys(L"MV5500"));
     SProductFlags flags;
     flags.bIsPlatformK = flags.bHasA3 = true;
     SScanParamRecord rec = DefaultScanParam(flags);
@@ -414,7 +414,7 @@ TEST(SettingsPages, ColourModeRulesHorizontalAndRestoreDefaults)
 
 TEST(SettingsPages, RightToLeftPages)
 {
-    CDialogSession s("", "", SampleModelKeys(L"MV6600"));
+    CDialogSession s("", "", "", SampleModelKeys(L"MV6600"));
     CScopedRegKey key(HKEY_LOCAL_MACHINE, L"Software\\Morvel\\" + s.Src().Prefix());
     key.SetString(L"Language", L"Arabic");
     OpenDialog(s);
