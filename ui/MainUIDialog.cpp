@@ -228,6 +228,9 @@ BOOL CMainUIDialog::OnInitDialog()
     m_bWithUI = !SessionNoUI();
     // 1. Keyboard messages of the application's loop reach this dialog.
     m_pHook = std::make_unique<CGetMessageHook>([this](MSG& msg, bool bRemoved) { OnHookedMessage(msg, bRemoved); });
+    // What the preview and the basic page read when they initialise: sources, crop, A3 (the
+    // preview's extents), horizontal, merge.
+    ReadPageFlags();
     // 2. to 4. The controls, the pages, the name box.
     InitControls();
     CreatePages();
@@ -276,8 +279,6 @@ void CMainUIDialog::InitControls()
 
 void CMainUIDialog::CreatePages()
 {
-    // What the basic page reads when it initialises: sources, crop, A3, horizontal, merge.
-    ReadPageFlags();
     // A test stands in for the user who ticks manual duplex on the basic page.
     if (SeamValue(kSeamManualDuplex).value_or(0) != 0)
         g_bManualDuplex = true;
