@@ -327,12 +327,13 @@ TEST(MainUIDialog, HelpOpensInTheLanguageOfTheDialog)
     struct SCase {
         const wchar_t* pszCode;
         const wchar_t* pszLanguage;
-        const wchar_t* pszTitle;  // the help file's title, which the viewer shows
+        const wchar_t* pszTitle;  // the help file's title, kept in the language's ANSI code page
+        UINT nCodePage;
     };
-    const SCase cases[] = {{L"enus", L"English", L"Scanner Help"},
-                           {L"fr", L"French", L"Aide du scanner"},
+    const SCase cases[] = {{L"enus", L"English", L"Scanner Help", 1252},
+                           {L"fr", L"French", L"Aide du scanner", 1252},
                            {L"ar", L"Arabic", L"\u062a\u0639\u0644\u064a\u0645\u0627\u062a \u0627\u0644\u0645\u0627\u0633\u062d "
-                                              L"\u0627\u0644\u0636\u0648\u0626\u064a"}};
+                                              L"\u0627\u0644\u0636\u0648\u0626\u064a", 1256}};
     wchar_t szExe[MAX_PATH] = L"";
     GetModuleFileNameW(nullptr, szExe, MAX_PATH);
     for (const SCase& c : cases) {
@@ -346,10 +347,17 @@ TEST(MainUIDialog, HelpOpensInTheLanguageOfTheDialog)
         ASSERT_EQ(s.Open(), TWRC_SUCCESS);
         ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
         s.Click(IDC_HELP_BUTTON);
-        HWND hViewer = WaitForForeignWindow(c.pszTitle, 30000);
+        // The viewer reads the title in the system's ANSI code page, as Windows does: right on a
+        // system of the language, in the test prefix's Western one only for English and French.
+        char szAnsi[256] = "";
+        wchar_t szTitle[256] = L"";
+        WideCharToMultiByte(c.nCodePage, 0, c.pszTitle, -1, szAnsi, sizeof szAnsi, nullptr, nullptr);
+        MultiByteToWideChar(CP_ACP, 0, szAnsi, -1, szTitle, 256);
+        HWND hViewer = WaitForForeignWindow(szTitle, 30000);
         EXPECT_NE(hViewer, nullptr) << help;
         if (hViewer) {
-            Sleep(1500);  // the page is drawn after the window appears
+            SetWindowPos(hViewer, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            Sleep(3000);  // the page is drawn after the window appears
             Shot(hViewer, "help-from-dialog", c.pszCode);
             CloseViewer(hViewer);
         }
