@@ -46,6 +46,8 @@ public:
     explicit CChartRenderer(const SChartRequest& request);
     ~CChartRenderer();
 
+    // The request as drawn (a threshold outside 0..255 replaced).
+    const SChartRequest& Request() const { return m_req; }
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
     int BitsPerPixel() const;

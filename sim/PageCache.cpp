@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -14,6 +15,12 @@ public:
 private:
     std::vector<uint8_t> m_bytes;
 };
+
+uint64_t WorkBytes(const CChartRenderer& renderer, const SScanAdjustments& adjust)
+{
+    const bool bGreyBytes = renderer.BitsPerPixel() == 1 && !adjust.IsNeutral();
+    return uint64_t(bGreyBytes ? renderer.Width() : renderer.RowBytes()) * uint64_t(renderer.Height());
+}
 
 }  // namespace
 
@@ -28,14 +35,58 @@ std::unique_ptr<CPageMemory> HeapPageMemory(uint64_t nBytes)
     }
 }
 
-CPageRows::CPageRows(const SChartRequest& request, std::unique_ptr<CPageMemory> pMemory)
-    : m_renderer(request), m_nRowBytes(m_renderer.RowBytes()), m_pMemory(std::move(pMemory))
+CPageRows::CPageRows(const SChartRequest& request, std::unique_ptr<CPageMemory> pMemory,
+                     const SScanAdjustments& adjust)
+    : m_renderer(request), m_nRowBytes(m_renderer.RowBytes()), m_adjust(adjust),
+      m_nMemoryBytes(WorkBytes(m_renderer, adjust)), m_pMemory(std::move(pMemory))
 {
+}
+
+uint64_t CPageRows::MemoryBytes(const SChartRequest& request, const SScanAdjustments& adjust)
+{
+    return WorkBytes(CChartRenderer(request), adjust);
+}
+
+void CPageRows::DrawAdjusted()
+{
+    const bool bBw = m_renderer.BitsPerPixel() == 1;
+    std::optional<CChartRenderer> grey;
+    if (bBw) {
+        SChartRequest greyRequest = m_renderer.Request();
+        greyRequest.nMode = kChartGrey;
+        grey.emplace(greyRequest);
+    }
+    const CChartRenderer& renderer = bBw ? *grey : m_renderer;
+    const int nWorkRowBytes = renderer.RowBytes();
+    uint8_t* pData = m_pMemory->Data();
+    for (int y = 0; y < Height(); ++y)
+        renderer.RenderRow(y, pData + uint64_t(y) * uint64_t(nWorkRowBytes));
+    const _ImageDesc desc{Height(), nWorkRowBytes, Width(), renderer.BitsPerPixel(), 0, 0};
+    AdjustPage(m_adjust, m_renderer.Request().nMode, m_renderer.Request().nThreshold, desc, pData);
+    if (!bBw)
+        return;
+    // Packed in place: each packed byte lands at or before the first grey byte it was made from.
+    for (int y = 0; y < Height(); ++y) {
+        const uint8_t* pGrey = pData + uint64_t(y) * uint64_t(nWorkRowBytes);
+        uint8_t* pBits = pData + uint64_t(y) * uint64_t(m_nRowBytes);
+        for (int nByte = 0; nByte < m_nRowBytes; ++nByte) {
+            uint8_t bits = 0;
+            for (int x = nByte * 8; x < std::min(nByte * 8 + 8, Width()); ++x)
+                bits |= pGrey[x] >= 128 ? static_cast<uint8_t>(0x80 >> (x & 7)) : 0;
+            pBits[nByte] = bits;
+        }
+    }
 }
 
 void CPageRows::DrawUpTo(int nRows)
 {
     std::lock_guard lock(m_mutex);
+    if (!m_adjust.IsNeutral()) {
+        if (m_nDrawn == 0 && Height() > 0)
+            DrawAdjusted();
+        m_nDrawn = Height();
+        return;
+    }
     for (; m_nDrawn < std::min(nRows, Height()); ++m_nDrawn)
         m_renderer.RenderRow(m_nDrawn, m_pMemory->Data() + uint64_t(m_nDrawn) * uint64_t(m_nRowBytes));
 }
@@ -79,27 +130,30 @@ bool CPageCache::SamePage(const SChartRequest& a, const SChartRequest& b)
            p.nPageWidth == q.nPageWidth && p.nPageHeight == q.nPageHeight && p.nPlatenGrey == q.nPlatenGrey;
 }
 
-std::shared_ptr<CPageRows> CPageCache::Page(const SChartRequest& request)
+std::shared_ptr<CPageRows> CPageCache::Page(const SChartRequest& request, const SScanAdjustments& adjust)
 {
     std::lock_guard lock(m_mutex);
     // A picture is read afresh at every opening, so its pages are not known again.
     if (!request.pPicture) {
-        auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                               [&](const SEntry& e) { return SamePage(e.request, request); });
+        auto it = std::find_if(m_entries.begin(), m_entries.end(), [&](const SEntry& e) {
+            return e.adjust == adjust && SamePage(e.request, request);
+        });
         if (it != m_entries.end()) {
             m_entries.splice(m_entries.begin(), m_entries, it);
             return it->pPage;
         }
     }
-    const CChartRenderer probe(request);
-    const uint64_t nBytes = uint64_t(probe.RowBytes()) * uint64_t(probe.Height());
-    if (request.pPicture || nBytes == 0 || nBytes > m_nBudget || !m_factory)
-        return std::make_shared<CPageRows>(request, nullptr);
+    const uint64_t nBytes = CPageRows::MemoryBytes(request, adjust);
+    if (request.pPicture || nBytes == 0 || nBytes > m_nBudget || !m_factory) {
+        // Adjusting needs the whole page at hand, kept or not.
+        const bool bOwnMemory = !adjust.IsNeutral() && nBytes > 0 && m_factory;
+        return std::make_shared<CPageRows>(request, bOwnMemory ? m_factory(nBytes) : nullptr, adjust);
+    }
     MakeRoom(nBytes);
     auto pMemory = m_factory(nBytes);
-    auto pPage = std::make_shared<CPageRows>(request, std::move(pMemory));
+    auto pPage = std::make_shared<CPageRows>(request, std::move(pMemory), adjust);
     if (pPage->Kept()) {
-        m_entries.push_front({request, pPage});
+        m_entries.push_front({request, adjust, pPage});
         m_nKept += nBytes;
     }
     return pPage;
@@ -109,7 +163,7 @@ void CPageCache::MakeRoom(uint64_t nBytes)
 {
     // A page still being read stays with its reader; the cache only lets go of it.
     while (!m_entries.empty() && (m_nKept + nBytes > m_nBudget || m_entries.size() >= kMaxPages)) {
-        m_nKept -= m_entries.back().pPage->Bytes();
+        m_nKept -= m_entries.back().pPage->MemoryBytes();
         m_entries.pop_back();
     }
 }

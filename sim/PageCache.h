@@ -1,12 +1,15 @@
 // The simulated scanner's rendered pages. Drawing a page costs far more than handing it over,
-// so each distinct page (sheet, side, resolution, mode, threshold, area and placement) is drawn
-// once, row by row as it is first read, and every later scan of it is served by copying.
+// so each distinct page (sheet, side, resolution, mode, threshold, area, placement and image
+// adjustments) is drawn once, row by row as it is first read, and every later scan of it is
+// served by copying. A page with adjustments is drawn whole and adjusted before its first row
+// goes out, since some effects (fading correction, descreen, halftone) need the whole page.
 // Where the bytes live is the library's choice (a factory): the Windows library keeps them in
 // temporary file mappings, so that even a 1200 dpi A3 page does not weigh on the process's
 // private memory; the portable tests keep them on the heap.
 #pragma once
 
 #include "sim/ChartRenderer.h"
+#include "sim/ScanAdjustments.h"
 
 #include <cstdint>
 #include <functional>
@@ -28,21 +31,29 @@ std::unique_ptr<CPageMemory> HeapPageMemory(uint64_t nBytes);
 // One page as a stream of its rows, top row first, without padding.
 class CPageRows {
 public:
-    // Without memory the rows are drawn again for each read (the renderer keeps no page).
-    CPageRows(const SChartRequest& request, std::unique_ptr<CPageMemory> pMemory);
+    // Without memory the rows are drawn again for each read (the renderer keeps no page), and
+    // adjustments cannot be applied.
+    CPageRows(const SChartRequest& request, std::unique_ptr<CPageMemory> pMemory,
+              const SScanAdjustments& adjust = {});
+    // Bytes of memory a page needs: a black-and-white page is adjusted as grey bytes.
+    static uint64_t MemoryBytes(const SChartRequest& request, const SScanAdjustments& adjust);
     int Width() const { return m_renderer.Width(); }
     int Height() const { return m_renderer.Height(); }
     int RowBytes() const { return m_nRowBytes; }
     uint64_t Bytes() const { return uint64_t(m_nRowBytes) * uint64_t(m_renderer.Height()); }
     bool Kept() const { return m_pMemory != nullptr; }
+    uint64_t MemoryBytes() const { return m_nMemoryBytes; }
     // Copies nBytes of the page from byte nOffset on (the range lies inside the page).
     void Copy(uint64_t nOffset, uint8_t* pDest, uint64_t nBytes);
 
 private:
     void DrawUpTo(int nRows);
+    void DrawAdjusted();
 
     CChartRenderer m_renderer;
     int m_nRowBytes;
+    SScanAdjustments m_adjust;
+    uint64_t m_nMemoryBytes;
     std::unique_ptr<CPageMemory> m_pMemory;
     std::mutex m_mutex;
     int m_nDrawn = 0;
@@ -58,12 +69,13 @@ public:
     CPageCache(PageMemoryFactory factory, uint64_t nBudget);
     // The page of the request: kept, newly kept, or (a picture page, a page beyond the budget,
     // no memory) drawn for this reader alone.
-    std::shared_ptr<CPageRows> Page(const SChartRequest& request);
+    std::shared_ptr<CPageRows> Page(const SChartRequest& request, const SScanAdjustments& adjust = {});
     uint64_t KeptBytes() const;
 
 private:
     struct SEntry {
         SChartRequest request;
+        SScanAdjustments adjust;
         std::shared_ptr<CPageRows> pPage;
     };
     static bool SamePage(const SChartRequest& a, const SChartRequest& b);

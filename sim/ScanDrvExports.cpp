@@ -1,10 +1,12 @@
 // The exported functions of the simulated device library. Each one may first raise the fault
 // the settings name for it, so that callers can prove that they survive a faulting library.
 #include "device/ScanDrvApi.h"
+#include "profile/Trace.h"
 #include "sim/SimScanner.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -74,10 +76,24 @@ std::unique_ptr<CPageMemory> FilePageMemory(uint64_t nBytes)
     return p->Data() ? std::move(p) : nullptr;
 }
 
+void TraceToLog(const char* pszLine);
+
 CSimScanner& Lib()
 {
     static CSimScanner s_scanner(&EnvValue, IniBesideLibrary(), &FilePageMemory);
+    // The adjustment chain's trace lines are the device's own business: they go to its log,
+    // not to the debugger channel that the data source writes to.
+    static const bool s_bTraceSink = (SetTraceSinks(&TraceToLog, nullptr), true);
+    (void)s_bTraceSink;
     return s_scanner;
+}
+
+void TraceToLog(const char* pszLine)
+{
+    std::string s = pszLine ? pszLine : "";
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
+    Lib().Log().Line("TRACE " + s);
 }
 
 // Volatile so that the compiler keeps the faulting instructions exactly as written.
@@ -196,11 +212,25 @@ __declspec(dllexport) int ScanDrv_SetScanParameterAdj(ScanDrvHandle h, const int
                                                       const int* pCurve, int nGamma, int nThreshold, int nDescreen,
                                                       int nFading)
 {
-    Lib().Log().Line("CALL ScanDrv_SetScanParameterAdj " + std::to_string(nGamma) + " " + std::to_string(nThreshold) +
-                     " " + std::to_string(nDescreen) + " " + std::to_string(nFading));
-    if (!pBrightness || !pContrast || !pCurve)
+    if (!pBrightness || !pContrast || !pCurve) {
+        Lib().Log().Line("CALL ScanDrv_SetScanParameterAdj with a null array");
         return 1;
-    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.SetScanParameterAdj(nThreshold); });
+    }
+    SScanAdjustments adjust;
+    std::copy(pBrightness, pBrightness + 4, adjust.nBrightness);
+    std::copy(pContrast, pContrast + 4, adjust.nContrast);
+    std::copy(pCurve, pCurve + 4, adjust.nCurve);
+    adjust.nGamma = nGamma;
+    adjust.nDescreen = nDescreen;
+    adjust.nFading = nFading;
+    auto list = [](const int32_t* p) {
+        return std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]) + "," + std::to_string(p[3]);
+    };
+    Lib().Log().Line("CALL ScanDrv_SetScanParameterAdj brightness=" + list(adjust.nBrightness) + " contrast=" +
+                     list(adjust.nContrast) + " curve=" + list(adjust.nCurve) + " gamma=" + std::to_string(nGamma) +
+                     " threshold=" + std::to_string(nThreshold) + " descreen=" + std::to_string(nDescreen) +
+                     " fading=" + std::to_string(nFading));
+    return OnDevice(h, __func__, [&](CSimDevice& d) { return d.SetScanParameterAdj(adjust, nThreshold); });
 }
 
 __declspec(dllexport) int ScanDrv_StartScan(ScanDrvHandle h)

@@ -54,11 +54,13 @@ int CSimDevice::SetScanParameter(int nXDpi, int nYDpi, int nMode, int nLeft, int
     return 0;
 }
 
-int CSimDevice::SetScanParameterAdj(int nThreshold)
+int CSimDevice::SetScanParameterAdj(const SScanAdjustments& adjust, int nThreshold)
 {
     std::lock_guard lock(m_mutex);
     if (nThreshold >= 0 && nThreshold <= 255)
         m_nThreshold = nThreshold;
+    m_adjust = adjust;
+    m_adjust.bAutoThreshold = nThreshold == -1;
     return 0;
 }
 
@@ -251,8 +253,11 @@ SChartRequest CSimDevice::MakeRequest(const SImage& image) const
 
 int CSimDevice::CopyRows(uint8_t* pBuffer, int nBytes)
 {
-    if (!m_pReadPage)
-        m_pReadPage = m_pages.Page(MakeRequest(m_images[m_nReadIndex]));
+    if (!m_pReadPage) {
+        m_pReadPage = m_pages.Page(MakeRequest(m_images[m_nReadIndex]), m_adjust);
+        if (!m_adjust.IsNeutral() && !m_pReadPage->Kept())
+            m_log.Line("ADJUST not applied: no memory for the whole page");
+    }
     m_pReadPage->Copy(static_cast<uint64_t>(m_nReadOffset), pBuffer, static_cast<uint64_t>(nBytes));
     m_nReadOffset += nBytes;
     return nBytes;

@@ -6,6 +6,7 @@
 #include "device/ScanDrvApi.h"
 #include "sim/ChartRenderer.h"
 #include "sim/PageCache.h"
+#include "sim/ScanAdjustments.h"
 #include "sim/SimConfig.h"
 #include "sim/SimLog.h"
 
@@ -29,7 +30,8 @@ public:
 
     int SetScanParameter(int nXDpi, int nYDpi, int nMode, int nLeft, int nTop, int nRight, int nBottom,
                          int nThreshold, int nSource);
-    int SetScanParameterAdj(int nThreshold);
+    // The adjustments apply to every page read from then on; a threshold of -1 asks for halftone.
+    int SetScanParameterAdj(const SScanAdjustments& adjust, int nThreshold);
     int SetCallBack(ScanDrvCallBack pfn, void* pContext);
     int StartScan();
     int SetContinueFlag(int bContinue);
@@ -77,6 +79,7 @@ private:
 
     bool m_bParams = false;
     int m_nDpi = 0, m_nMode = 0, m_nThreshold = 128, m_nSource = 0;
+    SScanAdjustments m_adjust;
     SChartArea m_area;
     int m_nWidth = 0, m_nHeight = 0, m_nRowBytes = 0;
     ScanDrvCallBack m_pfnCallBack = nullptr;

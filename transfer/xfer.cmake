@@ -5,6 +5,11 @@ mvl_portable_library(mvl_xfer_core
   SOURCES TransferFlags.cpp ImgSaveLink.cpp DibLayout.cpp MemXferCursor.cpp NextPageWait.cpp TiffLayout.cpp
   LIBS mvl_trace mvl_imaging_core)
 
+# The preview's reading, bands and re-processing: portable, tested natively.
+mvl_portable_library(mvl_preview_core
+  SOURCES PreviewReader.cpp
+  LIBS mvl_xfer_core mvl_imaging_pipeline mvl_device_params)
+
 if(WIN32)
   target_sources(mvlTWAIN64 PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ScanProgress.cpp

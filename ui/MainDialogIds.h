@@ -11,6 +11,13 @@
 #define IDC_UNIT_LABEL 10285
 #define IDC_UNIT_LIST 10286
 #define IDC_CLEAR_PREVIEW 10311
+// The preview's tools: select (the tracker), zoom in, zoom out, the hand that drags the view
+#define IDC_TOOL_SELECT 10312
+#define IDC_TOOL_ZOOM_IN 10313
+#define IDC_TOOL_ZOOM_OUT 10314
+#define IDC_TOOL_HAND 10315
+// Their bitmaps, four per tool in this order (normal, pressed, hover, disabled)
+#define IDB_TOOL_FIRST 10470
 #define IDC_SETTING_LABEL 10300
 #define IDC_SETTING_NAME 10301
 #define IDC_SAVE_SETTING 10302
@@ -70,3 +77,4 @@
 #define IDS_DELETE 1212
 #define IDS_INFO_CAPTION 1213
 #define IDS_TIP_FIRST 1220  // tool tips, in the order of kToolTips in MainUIDialog.cpp
+#define IDS_TIP_TOOL_FIRST 1233  // the preview tools' tool tips, in the order of their ids

@@ -18,6 +18,8 @@
 #include "transfer/TransferFlags.h"
 #include "twain/DsProxy.h"
 #include "twain/ScanValues.h"
+#include "imaging/ImgEffectBinding.h"
+#include "transfer/Image.h"
 #include "ui/ChildPage.h"
 #include "ui/DialogClass.h"
 #include "ui/Dlg_About.h"
@@ -68,16 +70,23 @@ const SToolTip kToolTips[] = {
     {IDC_ABOUT, IDS_TIP_FIRST + 6},        {IDC_PREVIEW, IDS_TIP_FIRST + 7},
     {IDC_SCAN, IDS_TIP_FIRST + 8},         {IDCANCEL, IDS_TIP_FIRST + 9},
     {IDC_BASIC_TAB, IDS_TIP_FIRST + 10},   {IDC_ADVANCED_TAB, IDS_TIP_FIRST + 11},
-    {IDC_UNIT_LIST, IDS_TIP_FIRST + 12},
+    {IDC_UNIT_LIST, IDS_TIP_FIRST + 12},   {IDC_TOOL_SELECT, IDS_TIP_TOOL_FIRST + 0},
+    {IDC_TOOL_ZOOM_IN, IDS_TIP_TOOL_FIRST + 1}, {IDC_TOOL_ZOOM_OUT, IDS_TIP_TOOL_FIRST + 2},
+    {IDC_TOOL_HAND, IDS_TIP_TOOL_FIRST + 3},
 };
 
 const SCtrlText kControlTexts[] = {
-    {IDC_SETTING_LABEL, IDS_SETTING_LABEL}, {IDC_SAVE_SETTING, IDS_SAVE},  {IDC_DELETE_SETTING, IDS_DELETE},
-    {IDC_BASIC_TAB, IDS_BASIC_TAB},         {IDC_ADVANCED_TAB, IDS_ADVANCED_TAB},
-    {IDC_INFO_CAPTION, IDS_INFO_CAPTION},   {IDC_DETAILS, IDS_DETAILS},    {IDC_UNIT_LABEL, IDS_UNIT_LABEL},
-    {IDC_CLEAR_PREVIEW, IDS_CLEAR},         {IDC_PORT, IDS_PORT},          {IDC_HELP_BUTTON, IDS_HELP},
-    {IDC_ABOUT, 1014},                      {IDC_PREVIEW, IDS_PREVIEW},    {IDC_SCAN, IDS_SCAN},
-    {IDCANCEL, 1017},
+    {IDC_SETTING_LABEL, IDS_SETTING_LABEL},
+    {IDC_INFO_CAPTION, IDS_INFO_CAPTION},
+    {IDC_UNIT_LABEL, IDS_UNIT_LABEL},
+};
+
+// The skinned text buttons.
+const SCtrlText kButtonTexts[] = {
+    {IDC_SAVE_SETTING, IDS_SAVE}, {IDC_DELETE_SETTING, IDS_DELETE}, {IDC_BASIC_TAB, IDS_BASIC_TAB},
+    {IDC_ADVANCED_TAB, IDS_ADVANCED_TAB}, {IDC_DETAILS, IDS_DETAILS}, {IDC_CLEAR_PREVIEW, IDS_CLEAR},
+    {IDC_PORT, IDS_PORT}, {IDC_HELP_BUTTON, IDS_HELP}, {IDC_ABOUT, 1014}, {IDC_PREVIEW, IDS_PREVIEW},
+    {IDC_SCAN, IDS_SCAN}, {IDCANCEL, 1017},
 };
 
 // The unit list: inches, millimetres, pixels (the record's unit is the index).
@@ -143,6 +152,7 @@ void CMainUIDialog::LoadLanguageLibrary()
 CMainUIDialog::~CMainUIDialog()
 {
     *m_pAlive = false;
+    StopPreview();
     RemoveMessageHook();
     // The window goes before the class it was created from is released.
     if (m_hWnd)
@@ -248,13 +258,16 @@ void CMainUIDialog::InitControls()
                                 {&m_btnSave, IDC_SAVE_SETTING}, {&m_btnDelete, IDC_DELETE_SETTING},
                                 {&m_btnClear, IDC_CLEAR_PREVIEW}, {&m_btnDetails, IDC_DETAILS},
                                 {&m_btnBasic, IDC_BASIC_TAB}, {&m_btnAdvanced, IDC_ADVANCED_TAB}})
-        pButton->SubclassDlgItem(nId, m_hWnd);
+        AttachTextButton(*pButton, m_hWnd, nId);
+    // The tab of the page shown stays pressed.
+    m_btnBasic.SetCheckBehaviour(true);
+    m_btnAdvanced.SetCheckBehaviour(true);
     SetControlTexts(m_hWnd, kControlTexts, static_cast<int>(std::size(kControlTexts)));
+    SetButtonTexts(m_hWnd, kButtonTexts, static_cast<int>(std::size(kButtonTexts)));
     FillComboBox(GetDlgItem(IDC_UNIT_LIST), kUnitNames, static_cast<int>(std::size(kUnitNames)));
     EnableWindow(TRUE);
-    // The preview control lays itself out over the frame with these; until it zooms they stay hidden.
-    ::ShowWindow(GetDlgItem(IDC_PREVIEW_HSCROLL), SW_HIDE);
-    ::ShowWindow(GetDlgItem(IDC_PREVIEW_VSCROLL), SW_HIDE);
+    // The preview control lays itself out over the frame with its scroll bars.
+    InitPreview();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     m_hToolTip = CreateToolTips(m_hWnd);
@@ -306,6 +319,8 @@ void CMainUIDialog::ShowRecord()
     m_bShowingRecord = true;
     const int nUnit = Record().nUnit;
     ::SendDlgItemMessageW(m_hWnd, IDC_UNIT_LIST, CB_SETCURSEL, nUnit >= 0 && nUnit <= 2 ? nUnit : 0, 0);
+    UpdateRulerDpi();
+    RefreshPreviewLayout();
     RefreshSettingsDisplays();
     m_bShowingRecord = false;
 }
@@ -385,20 +400,17 @@ bool CMainUIDialog::OnAltKey(const MSG& msg)
     if (msg.message != WM_SYSKEYDOWN || !m_hWnd || (msg.hwnd != m_hWnd && !::IsChild(m_hWnd, msg.hwnd)))
         return false;
     auto bDown = [](BYTE nKey) { return (::GetKeyState(nKey) & 0x8000) != 0; };
-    // Posted: the hook runs inside the application's message retrieval.
-    if (bDown(g_byPreviewKey))
+    // Posted: the hook runs inside the application's message retrieval. The preview starts
+    // from its button, which takes the focus as a click gives it.
+    if (bDown(g_byPreviewKey)) {
+        ::SetFocus(GetDlgItem(IDC_PREVIEW));
         PostMessage(WM_COMMAND, MAKEWPARAM(IDC_PREVIEW, BN_CLICKED));
+    }
     else if (bDown(g_byScanKey))
         PostMessage(WM_COMMAND, MAKEWPARAM(IDC_SCAN, BN_CLICKED));
     else
         return false;
     return true;
-}
-
-void CMainUIDialog::OnBnClickedPreview()
-{
-    // The preview scan is the preview control's; until it is there the button does nothing.
-    TraceA("CMainUIDialog::OnBnClickedPreview()");
 }
 
 void CMainUIDialog::OnHelp()
@@ -433,8 +445,8 @@ void CMainUIDialog::OnClearPreview()
 {
     if (ShowWarningText(LoadLangString(1098), m_hWnd, true) != IDOK)
         return;
-    // The preview control shows its placeholder (white for a feeder) once it is there.
-    ::InvalidateRect(GetDlgItem(IDC_PREVIEW_FRAME), nullptr, TRUE);
+    // The placeholder: grey for the flatbed, white for a feeder.
+    ShowPlaceholder();
     m_btnClear.EnableWindow(FALSE);
 }
 
@@ -445,8 +457,8 @@ void CMainUIDialog::OnPageTab(bool bAdvanced)
     if (m_pAdvancedPage && m_pAdvancedPage->GetSafeHwnd())
         m_pAdvancedPage->ShowWindow(bAdvanced ? SW_SHOW : SW_HIDE);
     // The tab of the page shown looks pressed.
-    m_btnBasic.SendMessage(BM_SETSTATE, bAdvanced ? FALSE : TRUE);
-    m_btnAdvanced.SendMessage(BM_SETSTATE, bAdvanced ? TRUE : FALSE);
+    m_btnBasic.SetCheck(!bAdvanced);
+    m_btnAdvanced.SetCheck(bAdvanced);
 }
 
 void CMainUIDialog::OnUnitChanged()
@@ -455,6 +467,7 @@ void CMainUIDialog::OnUnitChanged()
     if (n < 0 || n > 2 || n == Record().nUnit)
         return;
     Record().nUnit = static_cast<int32_t>(n);
+    UpdateRulerDpi();
     OnSettingChanged();
 }
 
@@ -473,6 +486,11 @@ void CMainUIDialog::Close()
     // A scan running now stops; the pages the application has already received stay its own.
     if (CScanJob::Current().IsBusy())
         gbcancel = TRUE;
+    // A preview stops first: the application hears of the close once its thread has ended.
+    if (m_previewThread.joinable()) {
+        m_bCloseAfterPreview = true;
+        return;
+    }
     if (m_pProxy)
         m_pProxy->CloseNotify(0);
 }
@@ -494,6 +512,7 @@ void CMainUIDialog::OnActivate(WPARAM)
 
 void CMainUIDialog::OnDestroyWindow()
 {
+    StopPreview();
     g_LLD.DevMon_Unload();
     if (m_bWithUI && m_bRestored)
         WriteCurrentSetting();

@@ -7,22 +7,30 @@
 // Record() is the current scan-parameter record, which every change writes to at once;
 // OnSettingChanged() after each change marks the setting as unsaved (1020) and refreshes what
 // the next scan will produce; SetScanOutput() hands over the description of the output files
-// in file-output mode.
+// in file-output mode. After a change of theirs the settings pages also call, as it applies:
+// ReprocessPreview() (an adjustment or the colour mode), RefreshPreviewLayout() (the source),
+// PlaceTrackerOnPaper() (the paper) and UpdateRulerDpi() (the resolution).
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/ScanParamRecord.h"
 #include "profile/Resources.h"
 #include "settings/SettingsRestore.h"
+#include "ui/AdjustDialogHost.h"
 #include "ui/Dialog.h"
 #include "ui/DialogSkin.h"
 #include "ui/MainDialogIds.h"
+#include "ui/PreviewStatic.h"
+#include "ui/SkinButton.h"
 
 class CDsProxy;
+class CImage;
+class CImgEffectBinding;
 class CDialogClassCopy;
 class CGetMessageHook;
 class CChildPage;
@@ -38,7 +46,10 @@ constexpr UINT_PTR kTimerAfterAbout = 30002;  // preview drawing allowed again
 constexpr UINT_PTR kTimerBringToTop = 30003;
 constexpr UINT_PTR kTimerFocusScan = 30011;
 
-class CMainUIDialog : public CDialog, private ISettingsRestoreHost {
+// 0x575: a preview band is ready (rows ready, preview height); the first tells the height.
+constexpr UINT kMsgPreviewBand = WM_USER + 373;
+
+class CMainUIDialog : public CDialog, private ISettingsRestoreHost, private IPreviewHost {
 public:
     static constexpr UINT IDD = IDD_MAIN_UI;
     // The template in file-output mode (saving to files or e-mail for the calling program).
@@ -76,7 +87,24 @@ public:
     std::wstring CurrentSettingName() const;
     int SettingPosition() const { return m_nPosition; }
     // The preview control draws only while this holds (not while the About box is up).
-    bool PreviewDrawingAllowed() const { return m_bPreviewDrawing; }
+    bool PreviewDrawingAllowed() const override { return m_bPreviewDrawing; }
+
+    // The preview. The display image is made again from the kept rows of the last preview with
+    // the record's adjustments (never from an adjusted copy).
+    void ReprocessPreview();
+    // The record's source: the preview's layout (feeder or flatbed), its tools and the tracker.
+    void RefreshPreviewLayout();
+    // The tracker on the record's paper (at 0, 0 with the paper's size) or custom area.
+    void PlaceTrackerOnPaper();
+    // The pixel ruler counts at the record's resolution.
+    void UpdateRulerDpi();
+    // What the image adjustment dialogs take from this dialog: the record, the product, the
+    // effect library's prefix, OnSettingChanged() as the custom mark, ReprocessPreview() after
+    // each change and the preview's rows shown so far for the histogram.
+    SAdjustHost AdjustHost();
+    // The last preview's display image (null without one) and the result of the preview thread.
+    const CImage* PreviewImage() const;
+    int PreviewResult() const { return m_iPreviewRet; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -105,11 +133,27 @@ private:
 
     // Commands.
     void OnBnClickedPreview();
+    bool OpenPreviewDevice();
+    void RunPreviewThread();
+    void EndPreview();
     void OnHelp();
     void OnAbout();
     void OnDetails();
     void OnClearPreview();
     void OnPort();
+    // The preview control and its tools.
+    void InitPreview();
+    void OnPreviewBand(WPARAM wRows, LPARAM lHeight);
+    void OnPreviewTool(int nMode);
+    void OnPreviewScroll(HWND hBar, int nCode);
+    void ShowPlaceholder();
+    // A running preview stops and its thread ends (the dialog is going).
+    void StopPreview();
+    // IPreviewHost
+    void EnableZoomButtons(bool bZoomIn, bool bZoomOut) override;
+    void OnTrackerChanged() override;
+    void OnSizeReadoutChanged() override;
+    void ScrollViewBy(int dx, int dy) override;
     void OnPageTab(bool bAdvanced);
     void OnUnitChanged();
     void Close();
@@ -152,9 +196,19 @@ private:
     std::unique_ptr<CChildPage> m_pAdvancedPage;
     std::unique_ptr<CDlg_ImgINFO> m_pInfo;
     std::unique_ptr<CDlg_ImgSaveSets> m_pSavePage;  // file-output mode only
-    // The buttons, bound so that each can take the product's look in one place.
-    CWnd m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
-    CWnd m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;
+    // The product's text buttons, the page tabs and the preview's tools.
+    CxSkinButton m_btnScan, m_btnPreview, m_btnClose, m_btnPort, m_btnHelp, m_btnAbout;
+    CxSkinButton m_btnSave, m_btnDelete, m_btnClear, m_btnDetails, m_btnBasic, m_btnAdvanced;
+    CxSkinButton m_btnSelect, m_btnZoomIn, m_btnZoomOut, m_btnHand;
+    // The preview: the control, the kept rows (working image) and what is shown (display
+    // image), the rows read, the thread and its result.
+    CPreviewStatic m_preview;
+    std::unique_ptr<CImage> m_pPreviewWork, m_pPreviewShown;
+    int m_nPreviewRows = 0;
+    int m_iPreviewRet = 0;
+    std::unique_ptr<CImgEffectBinding> m_pEffects;  // for re-processing
+    std::thread m_previewThread;
+    bool m_bCloseAfterPreview = false;
     HWND m_hToolTip = nullptr;
     CDialogBackground m_background;  // 1001, the face
     CDialogBackground m_commandBand;  // 1002, behind the command buttons

@@ -166,6 +166,13 @@ void CMainUIDialog::OnNameSelected()
     Record() = rec;
     ShowRecord();
     const bool bDefault = sName == LoadLangString(kIdsDefaultSettingName);
+    if (bDefault) {
+        ShowPlaceholder();
+        m_btnClear.EnableWindow(FALSE);
+    } else {
+        // The kept preview shows the setting's adjustments.
+        ReprocessPreview();
+    }
     ShowSaveButton(false, !bDefault);
     SetTitle();
 }

@@ -203,6 +203,34 @@ def image_buttons():
             c.save_bmp("%d.bmp" % (first + k))
 
 
+def tool_pictogram(c, kind, ink):
+    if kind == "arrow":  # select the scan area
+        c.polygon([(7, 3), (7, 19), (10.5, 15.5), (13.5, 21.5), (16, 20.3), (13, 14.5), (18, 14.5)], ink)
+    elif kind in ("zoomin", "zoomout"):
+        c.ring(10, 10, 5, 7, ink)
+        c.line(15, 15, 20.5, 20.5, 3, ink)
+        c.line(7, 10, 13, 10, 1.8, ink)
+        if kind == "zoomin":
+            c.line(10, 7, 10, 13, 1.8, ink)
+    elif kind == "hand":
+        for x0, top in ((8, 6), (11, 4), (14, 5), (17, 8)):
+            c.line(x0, 13, x0, top, 2.6, ink)
+        c.line(6.5, 16, 3.5, 12, 2.6, ink)
+        c.round_rect(6, 11, 18.5, 21, 3, ink, ink)
+
+
+def tool_buttons():
+    """The preview's tools (select 10470, zoom in 10474, zoom out 10478, hand 10482), each in
+    the four states normal, pressed, hover and disabled, 24 x 24: a 14 x 14 dialog-unit button."""
+    for first, kind in ((10470, "arrow"), (10474, "zoomin"), (10478, "zoomout"), (10482, "hand")):
+        for k, (face, ink) in enumerate((((238, 242, 248), BLUE), ((196, 209, 230), shade(BLUE, 0.7)),
+                                         ((250, 252, 255), shade(BLUE, 1.25)), ((230, 230, 230), (165, 165, 165)))):
+            c = Canvas(24, 24, (236, 241, 248))
+            c.round_rect(0, 0, 24, 24, 4, face, shade(face, 0.7))
+            tool_pictogram(c, kind, ink)
+            c.save_bmp("%d.bmp" % (first + k))
+
+
 def message_backgrounds():
     """The message dialogs' backgrounds (error 10439, warning with OK 10440, warning with OK
     and Cancel 10438), the size of their 220 x 90 dialog-unit client area at 96 dpi, the sign
@@ -344,6 +372,7 @@ def main():
     background("10451.bmp", 48, 128)                              # scan-time dialogs
     text_buttons()
     image_buttons()
+    tool_buttons()
     message_backgrounds()
     help_icon_bitmap()
     write_cursor("10333.cur", (11, 11), magnifier("+"))

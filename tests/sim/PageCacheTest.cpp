@@ -70,4 +70,31 @@ TEST(PageCache, PagesBeyondTheBudgetOrWithoutMemoryAreDrawnForTheirReader)
     EXPECT_EQ(ReadRows(*pDrawn), CChartRenderer(Request(4, kChartRgb)).RenderAll());
 }
 
+TEST(PageCache, AdjustmentsMakeAnotherPageDrawnWholeWithTheLibrarysThreshold)
+{
+    CPageCache cache(&HeapPageMemory, 1 << 20);
+    EXPECT_EQ(cache.Page(Request(1), SScanAdjustments{}), cache.Page(Request(1))) << "no adjustments, same page";
+    SScanAdjustments gamma;
+    gamma.nGamma = 20;
+    auto pBright = cache.Page(Request(1), gamma);
+    EXPECT_NE(pBright, cache.Page(Request(1)));
+    EXPECT_EQ(pBright, cache.Page(Request(1), gamma));
+    EXPECT_NE(ReadRows(*pBright), CChartRenderer(Request(1)).RenderAll());
+    // Black and white ignores gamma: the chain's threshold and the device's packing give the
+    // renderer's own page; halftone gives another.
+    SChartRequest bw = Request(1, kChartBw);
+    bw.nThreshold = 90;
+    const auto plain = CChartRenderer(bw).RenderAll();
+    EXPECT_EQ(ReadRows(*cache.Page(bw, gamma)), plain);
+    SScanAdjustments halftone;
+    halftone.bAutoThreshold = true;
+    EXPECT_NE(ReadRows(*cache.Page(bw, halftone)), plain);
+    // A page the cache does not keep is still adjusted whole for its reader.
+    CPageCache small(&HeapPageMemory, 1);
+    auto pOwn = small.Page(Request(1), gamma);
+    EXPECT_TRUE(pOwn->Kept());
+    EXPECT_EQ(small.KeptBytes(), 0u);
+    EXPECT_EQ(ReadRows(*pOwn), ReadRows(*pBright));
+}
+
 }  // namespace

@@ -92,7 +92,8 @@ bool SetOneValue(mvltest::CTestSource& src, TW_UINT16 wCap, TW_UINT16 wType, con
 bool CAcquisition::SetU16(TW_UINT16 wCap, TW_UINT16 wValue)
 {
     TW_UINT32 v = wValue;
-    return SetOneValue(*m_pSrc, wCap, wCap == CAP_FEEDERENABLED || wCap == CAP_DUPLEXENABLED ? TWTY_BOOL : TWTY_UINT16,
+    const bool bBool = wCap == CAP_FEEDERENABLED || wCap == CAP_DUPLEXENABLED || wCap == CAP_NO_SCAN_PARAM_ADJ_FLAG;
+    return SetOneValue(*m_pSrc, wCap, bBool ? TWTY_BOOL : TWTY_UINT16,
                        &v, sizeof v);
 }
 
@@ -195,6 +196,37 @@ SDeviceParams CAcquisition::LastDeviceParams() const
         p.bFound = !in.fail();
     }
     return p;
+}
+
+namespace {
+
+uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+
+}  // namespace
+
+CRows NativeRows(CAcquisition& acq, TW_UINT16* pRc)
+{
+    TW_HANDLE hDib = nullptr;
+    *pRc = acq.Src().Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib);
+    CRows rows;
+    if (*pRc != TWRC_XFERDONE || !hDib)
+        return rows;
+    const auto* p = static_cast<const uint8_t*>(GlobalLock(hDib));
+    const uint32_t nWidth = Get32(p + 4), nHeight = Get32(p + 8), nBits = p[14];
+    const uint32_t nColours = Get32(p + 32) ? Get32(p + 32) : (nBits <= 8 ? 1u << nBits : 0);
+    const uint32_t nRowBytes = (nWidth * nBits + 7) / 8, nStride = (nRowBytes + 3) / 4 * 4;
+    const uint8_t* pPixels = p + 40 + 4 * nColours;
+    for (uint32_t y = 0; y < nHeight; ++y) {
+        const uint8_t* pRow = pPixels + size_t(nHeight - 1 - y) * nStride;
+        std::vector<uint8_t> row(pRow, pRow + nRowBytes);
+        if (nBits == 24)
+            for (uint32_t x = 0; x < nRowBytes; x += 3)
+                std::swap(row[x], row[x + 2]);
+        rows.push_back(std::move(row));
+    }
+    GlobalUnlock(hDib);
+    GlobalFree(hDib);
+    return rows;
 }
 
 std::vector<std::vector<uint8_t>> ExpectedPage(const SDeviceParams& p, int nPage, int nSide)

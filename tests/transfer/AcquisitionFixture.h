@@ -89,6 +89,11 @@ bool StoreCurrentSetting(const std::wstring& sFile, const SScanParamRecord& rec,
 // The default record of the A4 duplex model with a source, colour mode, resolution and paper.
 SScanParamRecord TestRecord(int nSource, int nColourMode, int nResolutionIndex, int nPaperIndex);
 
+using CRows = std::vector<std::vector<uint8_t>>;
+// A native transfer's bitmap as rows top first in the spool's layout (red, green, blue; 1-bit
+// packed with 1 white when the palette begins with black). Empty when the transfer failed.
+CRows NativeRows(CAcquisition& acq, TW_UINT16* pRc);
+
 // The page the simulator scans for those parameters, rows top first.
 std::vector<std::vector<uint8_t>> ExpectedPage(const SDeviceParams& p, int nPage = 1, int nSide = 0);
 

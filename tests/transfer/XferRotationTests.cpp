@@ -15,10 +15,6 @@ namespace {
 constexpr int kA6 = 2;  // in the flatbed's and the feeder's paper lists
 constexpr int k75Dpi = 0;
 
-using CRows = std::vector<std::vector<uint8_t>>;
-
-uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-
 // Rows top first turned as the setting says; nBytes per pixel (1 or 3). Setting 2 puts the
 // right edge at the top, setting 1 the left edge.
 CRows Turned(const CRows& rows, int nSetting, int nBytes)
@@ -45,31 +41,6 @@ CRows Turned(const CRows& rows, int nSetting, int nBytes)
     return out;
 }
 
-// A native transfer's bitmap as rows top first in the spool's colour order.
-CRows DibRows(CAcquisition& acq, TW_UINT16* pRc)
-{
-    TW_HANDLE hDib = nullptr;
-    *pRc = acq.Src().Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &hDib);
-    CRows rows;
-    if (*pRc != TWRC_XFERDONE || !hDib)
-        return rows;
-    const auto* p = static_cast<const uint8_t*>(GlobalLock(hDib));
-    const uint32_t nWidth = Get32(p + 4), nHeight = Get32(p + 8), nBits = p[14];
-    const uint32_t nRowBytes = nWidth * nBits / 8, nStride = (nRowBytes + 3) / 4 * 4;
-    const uint8_t* pPixels = p + 40 + (nBits == 8 ? 1024 : 0);
-    for (uint32_t y = 0; y < nHeight; ++y) {
-        const uint8_t* pRow = pPixels + size_t(nHeight - 1 - y) * nStride;
-        std::vector<uint8_t> row(pRow, pRow + nRowBytes);
-        if (nBits == 24)
-            for (uint32_t x = 0; x < nRowBytes; x += 3)
-                std::swap(row[x], row[x + 2]);
-        rows.push_back(std::move(row));
-    }
-    GlobalUnlock(hDib);
-    GlobalFree(hDib);
-    return rows;
-}
-
 }  // namespace
 
 TEST(XferRotation, EachSettingTurnsThePageAndReportsItsSize)
@@ -86,7 +57,7 @@ TEST(XferRotation, EachSettingTurnsThePageAndReportsItsSize)
             TW_IMAGEINFO info{};
             ASSERT_EQ(acq.Src().Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
             TW_UINT16 rc = 0;
-            CRows got = DibRows(acq, &rc);
+            CRows got = NativeRows(acq, &rc);
             ASSERT_EQ(rc, TWRC_XFERDONE);
             const int nBytes = nType == 2 ? 3 : 1;
             CRows want = Turned(ExpectedPage(acq.LastDeviceParams()), nSetting, nBytes);
@@ -120,7 +91,7 @@ TEST(XferRotation, ManualDuplexTurnsTheBacksHalfATurnMore)
         for (size_t i = 0; i < 4; ++i) {
             SCOPED_TRACE(testing::Message() << "page " << i + 1);
             TW_UINT16 rc = 0;
-            CRows got = DibRows(acq, &rc);
+            CRows got = NativeRows(acq, &rc);
             ASSERT_EQ(rc, TWRC_XFERDONE);
             SDeviceParams dev = acq.LastDeviceParams();
             EXPECT_EQ(dev.nSource, 2);  // the device's manual duplex

@@ -203,6 +203,22 @@ bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
     return bOk;
 }
 
+void PostMouse(HWND hWnd, UINT nMsg, POINT pt)
+{
+    POINT scr = pt;
+    ::ClientToScreen(hWnd, &scr);
+    ::SetCursorPos(scr.x, scr.y);
+    ::PostMessageW(hWnd, nMsg, nMsg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+}
+
+void PostDrag(HWND hWnd, POINT a, POINT b)
+{
+    PostMouse(hWnd, WM_LBUTTONDOWN, a);
+    PostMouse(hWnd, WM_MOUSEMOVE, {(a.x + b.x) / 2, (a.y + b.y) / 2});
+    PostMouse(hWnd, WM_MOUSEMOVE, b);
+    PostMouse(hWnd, WM_LBUTTONUP, b);
+}
+
 bool SaveGalleryShot(HWND hWnd, const char* pszDialog, const wchar_t* pszCode)
 {
     return SaveWindowPng(hWnd, GalleryDir() / (std::wstring(pszDialog, pszDialog + strlen(pszDialog)) + L"-" + pszCode + L".png"));

@@ -33,6 +33,11 @@ void ClickCtrl(HWND hCtrl);
 void FocusCtrl(HWND hDlg, HWND hCtrl);
 // The window with the keyboard focus on the thread of hWnd.
 HWND FocusOfThreadOf(HWND hWnd);
+// The left button pressed at a, the mouse moved over the middle to b and released there, posted
+// to the window (client coordinates) with the pointer put where each message says, so that
+// what the system reports agrees with what is posted.
+void PostDrag(HWND hWnd, POINT a, POINT b);
+void PostMouse(HWND hWnd, UINT nMsg, POINT pt);
 // Waits until pred holds (polling); false after the timeout.
 bool WaitUntil(const std::function<bool()>& pred, DWORD dwMillis);
 

@@ -3,15 +3,17 @@
 // application receives the simulator's pages by each transfer mechanism, from the flatbed and
 // the feeder, with automatic crop, and keeps what it received when the user closes the dialog
 // during a batch.
+#include <cmath>
 #include <functional>
 
 #include "tests/twainscan/RealSourceFixture.h"
+#include "ui/DialogDriver.h"
 #include "ui/MainDialogIds.h"
 #include "ui/MainDialogSession.h"
 
 namespace {
 
-constexpr int kFlatbed = 0, kFeeder = 1, kGrey = 1, k75Dpi = 0, kA5 = 1, kFullPlaten = 5;
+constexpr int kFlatbed = 0, kFeeder = 1, kGrey = 1, k75Dpi = 0, k300Dpi = 2, kA5 = 1, kFullPlaten = 5;
 
 class DialogScanTest : public RealToolTest {
 protected:
@@ -21,10 +23,11 @@ protected:
         ASSERT_TRUE(m_install.AddLanguageLibraries());
     }
 
-    // Starts the application with the dialog open on setting rec, clicks Scan once the dialog is
-    // on screen, runs during() meanwhile and waits for the application to end.
+    // Starts the application with the dialog open on setting rec, runs before() once the dialog
+    // is on screen, clicks Scan, runs during() meanwhile and waits for the application to end.
     SToolRun ScanFromDialog(const SScanParamRecord& rec, std::vector<std::wstring> args,
-                            const std::function<void(HWND)>& during = {})
+                            const std::function<void(HWND)>& during = {},
+                            const std::function<void(HWND)>& before = {})
     {
         EXPECT_TRUE(dlgtest::StoreCurrentSetting(m_install.SettingsDir() + L"settings.dat", rec, L"Default"));
         args.insert(args.begin(), {L"-d", Name(), L"--ui"});
@@ -37,6 +40,8 @@ protected:
         EXPECT_NE(hDlg, nullptr) << "the dialog did not open";
         if (!hDlg)
             return tool.Finish(0);
+        if (before)
+            before(hDlg);
         PostMessageW(GetDlgItem(hDlg, IDC_SCAN), BM_CLICK, 0, 0);
         if (during)
             during(hDlg);
@@ -109,4 +114,40 @@ TEST_F(DialogScanTest, ClosingDuringABatchKeepsThePagesReceived)
         EXPECT_TRUE(IsSimPage(ReadBmp(File("p2.bmp")), params, 2));
     }
     EXPECT_FALSE(Exists("p3.bmp"));
+}
+
+TEST_F(DialogScanTest, TheAreaDrawnOnThePreviewIsTheAreaScanned)
+{
+    // An area of 2 x 3 inches drawn beside the paper (A5 at 0, 0), 6.2 inches from the left and 2
+    // from the top, as near as the preview's pixels come (about 28 to the inch at zoom 1),
+    // scanned at 300 dpi.
+    double dX = 0, dY = 0, dW = 0, dH = 0, dPixelInches = 0;
+    auto draw = [&](HWND hDlg) {
+        HWND hPreview = GetDlgItem(hDlg, IDC_PREVIEW_FRAME);
+        RECT rc{};
+        GetClientRect(hPreview, &rc);
+        const double dx = rc.right - 22, dy = rc.bottom - 22, dMaxW = 8.503937, dMaxH = 11.692913;
+        const POINT a{21 + std::lround(dx * 6.2 / dMaxW), 21 + std::lround(dy * 2 / dMaxH)};
+        const POINT b{a.x + std::lround(dx * 2 / dMaxW), a.y + std::lround(dy * 3 / dMaxH)};
+        mvltest::PostDrag(hPreview, a, b);
+        dX = (a.x - 21) * dMaxW / dx, dY = (a.y - 21) * dMaxH / dy;
+        dW = (b.x - a.x) * dMaxW / dx, dH = (b.y - a.y) * dMaxH / dy;
+        dPixelInches = std::max(dMaxW / dx, dMaxH / dy);
+        mvltest::WaitUntil([&] { return mvltest::CtrlText(hDlg, IDC_SETTING_NAME) == L"Custom"; }, 5000);
+    };
+    SToolRun run = ScanFromDialog(dlgtest::TestRecord(kFlatbed, kGrey, k300Dpi, kA5), {L"-o", File("a.bmp")}, {}, draw);
+    ASSERT_EQ(EXIT_OK, run.nExit) << run.sErr;
+    const SSimScanParams params = LastParams();
+    // The device was asked for the area drawn (1/1200 inch, in whole pixels at 300 dpi), and the
+    // page is that area.
+    EXPECT_NEAR(params.area.nLeft, dX * 1200, 5);
+    EXPECT_NEAR(params.area.nTop, dY * 1200, 5);
+    EXPECT_NEAR(params.area.nRight - params.area.nLeft, dW * 1200, 5);
+    EXPECT_NEAR(params.area.nBottom - params.area.nTop, dH * 1200, 5);
+    const CRaster raster = ReadBmp(File("a.bmp"));
+    EXPECT_NEAR(raster.nWidth, 600, dPixelInches * 300);
+    EXPECT_NEAR(raster.nHeight, 900, dPixelInches * 300);
+    EXPECT_NEAR(raster.nWidth, dW * 300, 1);
+    EXPECT_NEAR(raster.nHeight, dH * 300, 1);
+    EXPECT_TRUE(IsSimPage(raster, params));
 }

@@ -30,8 +30,9 @@ HWND FindScanDialog()
     return hFound;
 }
 
-CDialogSession::CDialogSession(const std::string& sProfileExtra, const std::string& sSimDevice)
-    : m_acq(sSimDevice, "", sProfileExtra)
+CDialogSession::CDialogSession(const std::string& sProfileExtra, const std::string& sSimDevice,
+                               const std::string& sSimFaults)
+    : m_acq(sSimDevice, sSimFaults, sProfileExtra)
 {
     m_acq.WithLanguageLibraries();
 }

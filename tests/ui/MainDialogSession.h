@@ -15,8 +15,10 @@ namespace dlgtest {
 
 class CDialogSession {
 public:
-    // sProfileExtra: lines after the default profile; sSimDevice: lines of the simulator's [Device].
-    explicit CDialogSession(const std::string& sProfileExtra = "", const std::string& sSimDevice = "");
+    // sProfileExtra: lines after the default profile; sSimDevice and sSimFaults: lines of the
+    // simulator's [Device] and [Faults].
+    explicit CDialogSession(const std::string& sProfileExtra = "", const std::string& sSimDevice = "",
+                            const std::string& sSimFaults = "");
     ~CDialogSession();
 
     xfertest::CAcquisition& Acq() { return m_acq; }
