@@ -356,9 +356,13 @@ TEST(MainUIDialog, HelpOpensInTheLanguageOfTheDialog)
         HWND hViewer = WaitForForeignWindow(szTitle, 30000);
         EXPECT_NE(hViewer, nullptr) << help;
         if (hViewer) {
-            SetWindowPos(hViewer, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-            Sleep(3000);  // the page is drawn after the window appears
-            Shot(hViewer, "help-from-dialog", c.pszCode);
+            // A picture where Wine's viewer has the glyphs (its own Tahoma lacks Arabic ones).
+            if (c.nCodePage == 1252) {
+                ShowWindow(s.Dialog(), SW_HIDE);
+                Sleep(3000);  // the viewer draws after its window appears
+                Shot(hViewer, "help-from-dialog", c.pszCode);
+                ShowWindow(s.Dialog(), SW_SHOW);
+            }
             CloseViewer(hViewer);
         }
         EXPECT_TRUE(Messages().empty());
