@@ -71,7 +71,8 @@ def read_text(path):
 
 def label(table, sid):
     text = table[sid][0].replace('""', '"').replace("\\\\", "\\")
-    return text.rstrip().rstrip(":：").rstrip()
+    # A button's "..." and a label's colon belong to the window, not to the sentence naming them.
+    return text.rstrip().removesuffix("...").removesuffix("…").rstrip(":：").rstrip()
 
 
 def inline(text, table):

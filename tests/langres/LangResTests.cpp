@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/DialogDriver.h"
 #include "ui/SaveDialogIds.h"
 #include "ui/ScanDialogIds.h"
 
@@ -190,6 +191,34 @@ std::wstring Misfit(HWND hCtrl, const std::wstring& sText)
            std::to_wstring(room.nWidth) + L"x" + std::to_wstring(rcCtrl.bottom);
 }
 
+// One language of each script (Latin, Cyrillic, Greek, CJK, Thai, right to left): the gallery
+// shows every template in these.
+bool InGallery(const std::wstring& sCode)
+{
+    for (const wchar_t* p : {L"enus", L"ru", L"el", L"zhcn", L"th", L"ar"})
+        if (sCode == p)
+            return true;
+    return false;
+}
+
+// The template as the language draws it, as gallery picture template-<id>-<code>.png: a dialog
+// shown on its own, a page in its host window sized to it.
+bool ShootTemplate(HWND hDlg, UINT nId, const std::wstring& sCode)
+{
+    HWND hHost = (GetWindowLongW(hDlg, GWL_STYLE) & WS_CHILD) ? GetParent(hDlg) : nullptr;
+    RECT rc{};
+    GetWindowRect(hDlg, &rc);
+    if (hHost) {
+        SetWindowPos(hHost, HWND_TOPMOST, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_SHOWWINDOW);
+        SetWindowPos(hDlg, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    } else {
+        SetWindowPos(hDlg, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
+    const bool bSaved = mvltest::SaveGalleryShot(hDlg, ("template-" + std::to_string(nId)).c_str(), sCode.c_str());
+    ShowWindow(hHost ? hHost : hDlg, SW_HIDE);
+    return bSaved;
+}
+
 std::string Narrow(const std::wstring& s)
 {
     int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -250,7 +279,8 @@ TEST_P(LangRes, EveryTemplateCreatesLikeEnglishMirroredForRightToLeft)
 }
 
 // Each control's text as the template gives it (already in the language), and every message
-// sentence in the message dialogs' text boxes, measured with the control's font.
+// sentence in the message dialogs' text boxes, measured with the control's font. The templates
+// of one language per script also go into the gallery, to be looked at.
 TEST_P(LangRes, EveryControlTextFits)
 {
     CResourceLib lib(GetParam());
@@ -260,6 +290,9 @@ TEST_P(LangRes, EveryControlTextFits)
     for (UINT nId : ResourceIds(lib.Get(), MAKEINTRESOURCEW(5))) {
         HWND hDlg = templates.Create(nId);
         ASSERT_NE(nullptr, hDlg) << nId;
+        if (InGallery(GetParam())) {
+            EXPECT_TRUE(ShootTemplate(hDlg, nId, GetParam())) << nId;
+        }
         for (HWND h : Children(hDlg)) {
             wchar_t sz[1024] = L"";
             GetWindowTextW(h, sz, 1024);

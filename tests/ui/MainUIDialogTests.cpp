@@ -50,6 +50,43 @@ private:
     CScopedRegKey m_key;
 };
 
+// A visible top-level window of another process (the help viewer) with this title; null after the timeout.
+HWND WaitForForeignWindow(const std::wstring& sTitle, DWORD dwMillis)
+{
+    struct SFind {
+        const std::wstring* pTitle;
+        HWND hFound;
+    } find{&sTitle, nullptr};
+    WaitUntil([&] {
+        EnumWindows([](HWND h, LPARAM l) -> BOOL {
+            auto* p = reinterpret_cast<SFind*>(l);
+            DWORD dwPid = 0;
+            GetWindowThreadProcessId(h, &dwPid);
+            wchar_t sz[256] = L"";
+            GetWindowTextW(h, sz, 256);
+            if (dwPid != GetCurrentProcessId() && IsWindowVisible(h) && *p->pTitle == sz)
+                p->hFound = h;
+            return p->hFound == nullptr;
+        }, reinterpret_cast<LPARAM>(&find));
+        return find.hFound != nullptr;
+    }, dwMillis);
+    return find.hFound;
+}
+
+// Closes the help viewer the dialog started, and ends it if it does not go.
+void CloseViewer(HWND hViewer)
+{
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hViewer, &dwPid);
+    HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, dwPid);
+    PostMessageW(hViewer, WM_CLOSE, 0, 0);
+    if (hProcess) {
+        if (WaitForSingleObject(hProcess, 10000) != WAIT_OBJECT_0)
+            TerminateProcess(hProcess, 1);
+        CloseHandle(hProcess);
+    }
+}
+
 }  // namespace
 
 TEST(MainUIDialog, OpensWithItsTitleNamesAndInformationAndClosesOnlyByItsButton)
@@ -226,7 +263,7 @@ TEST(MainUIDialog, SettingsSurviveReopeningAndAScanWithoutTheDialogUsesThem)
     EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
 }
 
-TEST(MainUIDialog, HelpPortAboutAndSummary)
+TEST(MainUIDialog, PortAboutAndSummary)
 {
     MessageDialogs().Clear();
     CDialogSession s;
@@ -236,11 +273,6 @@ TEST(MainUIDialog, HelpPortAboutAndSummary)
     ASSERT_TRUE(StoreCurrentSetting(s.SettingsFile(), rec, L"Default"));
     ASSERT_EQ(s.Open(), TWRC_SUCCESS);
     ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
-    // No help file beside the source.
-    s.Click(IDC_HELP_BUTTON);
-    EXPECT_TRUE(Saw(Messages(), L"help file could not be opened"));
-    EXPECT_TRUE(s.Src().Trace().Contains("helpFile = "));
-
     std::vector<std::wstring> about, summary;
     auto read = [](std::vector<std::wstring>& texts, int nFirst, int nLast, const char* pszShot) {
         HWND hDlg = WaitForDialogWithCtrl(nFirst, 10000);
@@ -275,6 +307,65 @@ TEST(MainUIDialog, HelpPortAboutAndSummary)
     EXPECT_EQ(summary[10], L"-");
     EXPECT_EQ(summary[11], L"RGB:Linear ");
     EXPECT_TRUE(Messages().empty());
+}
+
+// Help opens the help file of the dialog's language beside the source in the help viewer, at
+// its first page; without the file the language's message says so.
+TEST(MainUIDialog, HelpOpensInTheLanguageOfTheDialog)
+{
+    struct SCase {
+        const wchar_t* pszCode;
+        const wchar_t* pszLanguage;
+        const wchar_t* pszTitle;  // the help file's title, kept in the language's ANSI code page
+        UINT nCodePage;
+    };
+    const SCase cases[] = {{L"enus", L"English", L"Scanner Help", 1252},
+                           {L"fr", L"French", L"Aide du scanner", 1252},
+                           {L"ar", L"Arabic", L"\u062a\u0639\u0644\u064a\u0645\u0627\u062a \u0627\u0644\u0645\u0627\u0633\u062d "
+                                              L"\u0627\u0644\u0636\u0648\u0626\u064a", 1256}};
+    wchar_t szExe[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, szExe, MAX_PATH);
+    for (const SCase& c : cases) {
+        MessageDialogs().Clear();
+        CDialogSession s;
+        CLanguage language(s, c.pszLanguage);
+        const std::filesystem::path help =
+            std::filesystem::path(s.Src().DsPath()).parent_path() / (s.Src().Prefix() + L"tw" + c.pszCode + L".chm");
+        ASSERT_TRUE(CopyFileW((std::filesystem::path(szExe).parent_path() / (std::wstring(L"mvltw") + c.pszCode + L".chm")).c_str(),
+                              help.c_str(), FALSE));
+        ASSERT_EQ(s.Open(), TWRC_SUCCESS);
+        ASSERT_EQ(s.Enable(true), TWRC_SUCCESS);
+        s.Click(IDC_HELP_BUTTON);
+        // The viewer reads the title in the system's ANSI code page, as Windows does: right on a
+        // system of the language, in the test prefix's Western one only for English and French.
+        char szAnsi[256] = "";
+        wchar_t szTitle[256] = L"";
+        WideCharToMultiByte(c.nCodePage, 0, c.pszTitle, -1, szAnsi, sizeof szAnsi, nullptr, nullptr);
+        MultiByteToWideChar(CP_ACP, 0, szAnsi, -1, szTitle, 256);
+        HWND hViewer = WaitForForeignWindow(szTitle, 30000);
+        EXPECT_NE(hViewer, nullptr) << help;
+        if (hViewer) {
+            // A picture where Wine's viewer has the glyphs (its own Tahoma lacks Arabic ones).
+            if (c.nCodePage == 1252) {
+                ShowWindow(s.Dialog(), SW_HIDE);
+                Sleep(3000);  // the viewer draws after its window appears
+                Shot(hViewer, "help-from-dialog", c.pszCode);
+                ShowWindow(s.Dialog(), SW_SHOW);
+            }
+            CloseViewer(hViewer);
+        }
+        EXPECT_TRUE(Messages().empty());
+        // The file gone: the message of the dialog's language.
+        ASSERT_TRUE(DeleteFileW(help.c_str()));
+        s.Click(IDC_HELP_BUTTON);
+        CLangLibrary lib(c.pszCode);
+        const wchar_t* pText = nullptr;
+        const int nLen = LoadStringW(lib.Module(), 1096, reinterpret_cast<LPWSTR>(&pText), 0);
+        ASSERT_GT(nLen, 0);
+        EXPECT_TRUE(Saw(Messages(), std::wstring(pText, nLen))) << c.pszCode;
+        EXPECT_TRUE(s.Src().Trace().Contains("helpFile = "));
+        EXPECT_EQ(s.Disable(), TWRC_SUCCESS);
+    }
 }
 
 TEST(MainUIDialog, SelfTestWithCountOneScansOnceWithoutWaiting)
