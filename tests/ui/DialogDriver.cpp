@@ -177,7 +177,9 @@ bool SaveWindowPng(HWND hWnd, const std::filesystem::path& path)
         return false;
     // Let the dialog finish painting what it was just told.
     ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    ::Sleep(200);
+    // Wine copies what was painted to the screen only while a thread waits for messages, not in
+    // Sleep; this waits without taking any message, so the test's own queue stays as it was.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, 0);
     int nW = rc.right - rc.left;
     int nH = rc.bottom - rc.top;
     HDC hScreen = ::GetDC(nullptr);
