@@ -9,8 +9,14 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
 
+echo "== checking the packages this needs"
 bash scripts/install-deps.sh
+echo "== building the data source and its libraries (build/scan; a few minutes the first time)"
 cmake -S . -B build/scan -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" -DMVL_TESTS=OFF >/dev/null
-ninja -C build/scan -j"$(nproc)" >/dev/null
+# One line per tenth of the build, so a long first build shows it is moving.
+ninja -C build/scan -j"$(nproc)" | awk -F'[][/]' '/^\[[0-9]+\/[0-9]+\]/ {
+  step = int($2 * 10 / $3); if (step > last) { last = step; printf "   %d of %d built\n", $2, $3; fflush() } }
+  !/^\[[0-9]+\/[0-9]+\]/ { print }'
 
+echo "== installing into build/scan/wineprefix and scanning 3 duplex sheets into out/"
 bash examples/main-job.sh build/scan/bin build/scan/wineprefix out "$@"
