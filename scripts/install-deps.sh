@@ -7,7 +7,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok ins
 # dialogs and screenshots their Arabic, Hebrew, Thai, Greek, Cyrillic and CJK glyphs.
 for pkg in cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest libbenchmark-dev \
            g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick python3 \
-           fp-utils nsis fonts-dejavu-core fonts-wqy-microhei fonts-tlwg-waree-ttf; do
+           fp-utils nsis fonts-dejavu-core fonts-wqy-microhei fonts-tlwg-waree-ttf fonts-freefont-ttf; do
   have "$pkg" || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

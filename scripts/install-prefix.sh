@@ -61,6 +61,15 @@ for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
     </dev/null >/dev/null 2>&1 || true
 done
 
+# Window captions: Wine draws them with one face and no fallback, its Tahoma, which has no Arabic,
+# Hebrew or Thai letters, so those captions were boxes. FreeSerif has Latin, Greek, Cyrillic,
+# Arabic, Hebrew and Thai; Chinese, Japanese and Korean come through its font link.
+caption=f4ffffff00000000000000000000000090010000000000010000000046007200650065005300650072006900660000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000000
+wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d "$caption" /f \
+  </dev/null >/dev/null 2>&1 || true
+wine reg add "$reg\FontLink\SystemLink" /v FreeSerif /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f \
+  </dev/null >/dev/null 2>&1 || true
+
 # The screen at 96 dpi: a test that looks at the dialogs at another resolution sets it only for
 # the process it starts, and an interrupted run must not leave it for the next.
 wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
