@@ -26,5 +26,7 @@ printf '[Device]\r\nFeederSheets=3\r\nPaperInFeeder=1\r\n' > "$prefix/drive_c/wi
 rm -f "$out"/page*.png
 cd "$out"
 # The source's scanning dialog exists, hidden, even without its user interface: it needs a display.
-xvfb-run -a -s "-screen 0 1280x1024x24" wine "$bindir/twainscan.exe" -d "MV4200 Series TWAIN" --source "ADF Duplex" \
+# Wine's own processes end before the display does, or they report its loss on the way out.
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'wine "$@"; rc=$?; wineserver -k; exit $rc' wine \
+  "$bindir/twainscan.exe" -d "MV4200 Series TWAIN" --source "ADF Duplex" \
   --mode Color --resolution 300 --format png --batch="page%d.png" "$@"
