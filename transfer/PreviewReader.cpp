@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -244,21 +243,6 @@ SPreviewGeometry PreviewGeometryFor(const SProductFlags& flags)
     g.nBottom = g.nHeight * 16;
     g.bRemapThreshold = flags.bIsVireo || flags.bQX5031;
     return g;
-}
-
-_ImageAdjustments PreviewAdjustments(const SScanParamRecord& rec)
-{
-    _ImageAdjustments a;
-    a.m_nImageType = rec.nColourMode;
-    a.m_bHalftone = rec.nAutoThreshold;
-    a.m_nThreshold = rec.nThreshold;
-    a.m_nDescreen = rec.nDescreen;
-    a.m_nGamma = rec.nGamma;
-    a.m_nFadeLevel = rec.nFading;
-    std::copy(std::begin(rec.nCurve), std::end(rec.nCurve), a.m_nCurve);
-    std::copy(std::begin(rec.nBrightness), std::end(rec.nBrightness), a.m_nBrightness);
-    std::copy(std::begin(rec.nContrast), std::end(rec.nContrast), a.m_nContrast);
-    return a;
 }
 
 SPreviewResult ReadPreview(const SPreviewGeometry& g, IPreviewDevice& device, CImageEffects* pEffects,

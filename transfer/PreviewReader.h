@@ -10,7 +10,6 @@
 
 #include "device/ProductFlags.h"
 #include "device/ScanGeometry.h"
-#include "device/ScanParamRecord.h"
 #include "imaging/ImagePipeline.h"
 
 // What a product's preview reads.
@@ -55,9 +54,6 @@ struct SPreviewImages {
     uint8_t* pDisplay = nullptr;
     int nWidth = 0, nHeight = 0;
 };
-
-// The adjustments of a scan-parameter record as the effect chain takes them.
-_ImageAdjustments PreviewAdjustments(const SScanParamRecord& rec);
 
 struct SPreviewResult {
     int nStatus = 0;  // 0, the failing wrapper status, or 200 when the device ended the page early

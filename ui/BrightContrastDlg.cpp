@@ -48,9 +48,7 @@ void CCImageBrightContrastDlg::MakeFrameSquare()
     HWND hFrame = GetDlgItem(IDC_ADJ_FRAME);
     if (!hFrame)
         return;
-    RECT rc{};
-    ::GetWindowRect(hFrame, &rc);
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    RECT rc = CWnd(hFrame).GetWindowRectIn(m_hWnd);
     // In a mirrored dialog the mapped left edge is the larger one.
     int nLeft = std::min(rc.left, rc.right);
     int nSide = rc.bottom - rc.top;

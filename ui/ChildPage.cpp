@@ -29,9 +29,7 @@ BOOL CChildPage::CreateOver(HWND hHost, int nAreaId, bool bShow)
     if (!Create(hHost))
         return FALSE;
     if (HWND hArea = ::GetDlgItem(hHost, nAreaId)) {
-        RECT rc{};
-        ::GetWindowRect(hArea, &rc);
-        ::MapWindowPoints(nullptr, hHost, reinterpret_cast<POINT*>(&rc), 2);
+        RECT rc = CWnd(hArea).GetWindowRectIn(hHost);
         // The area's frame stays visible around the page.
         ::InflateRect(&rc, -1, -1);
         ::SetWindowPos(m_hWnd, HWND_TOP, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOACTIVATE);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/Wnd.h"
+
 bool CDialogBackground::Load(HINSTANCE hModule, UINT nId)
 {
     Reset();
@@ -90,9 +92,7 @@ void RedrawUnder(HWND hCtrl, int nGrow)
     HWND hParent = hCtrl ? ::GetParent(hCtrl) : nullptr;
     if (!hParent)
         return;
-    RECT rc{};
-    ::GetWindowRect(hCtrl, &rc);
-    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rc), 2);
+    RECT rc = CWnd(hCtrl).GetWindowRectIn(hParent);
     ::InflateRect(&rc, nGrow, nGrow);
     ::InvalidateRect(hParent, &rc, TRUE);
     ::InvalidateRect(hCtrl, nullptr, TRUE);

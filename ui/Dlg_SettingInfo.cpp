@@ -102,9 +102,7 @@ void CDlg_SettingInfo::LayOut()
 {
     // One line's pitch from the template's first two rows; a value of n lines takes n pitches.
     auto rectOf = [this](int nId) {
-        RECT rc = CWnd(GetDlgItem(nId)).GetWindowRect();
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
-        return rc;
+        return CWnd(GetDlgItem(nId)).GetWindowRectIn(m_hWnd);
     };
     const RECT rcFirst = rectOf(IDC_SUMMARY_LABEL_FIRST);
     const int nPitch = rectOf(IDC_SUMMARY_LABEL_FIRST + 1).top - rcFirst.top;

@@ -292,8 +292,7 @@ void CMainUIDialog::CreatePages()
     if (g_bFileOutputMode)
         CreateSavePage();
     // Only one of Save and Delete shows at a time, in the same place.
-    RECT rc = CWnd(GetDlgItem(IDC_SAVE_SETTING)).GetWindowRect();
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    RECT rc = CWnd(GetDlgItem(IDC_SAVE_SETTING)).GetWindowRectIn(m_hWnd);
     ::SetWindowPos(GetDlgItem(IDC_DELETE_SETTING), nullptr, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     OnPageTab(false);
 }
@@ -302,8 +301,7 @@ void CMainUIDialog::CreatePages()
 // and the scan controller reads the output files' names from it.
 void CMainUIDialog::CreateSavePage()
 {
-    RECT rc = CWnd(GetDlgItem(IDC_SAVE_PAGE_AREA)).GetWindowRect();
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+    RECT rc = CWnd(GetDlgItem(IDC_SAVE_PAGE_AREA)).GetWindowRectIn(m_hWnd);
     ::InflateRect(&rc, -1, -1);
     m_pSavePage = std::make_unique<CDlg_ImgSaveSets>(ResourceModule());
     if (!m_pSavePage->CreatePage(m_hWnd, rc))
@@ -398,8 +396,7 @@ bool CMainUIDialog::PaintBackground(HDC hDC)
     if (!m_background.Paint(hDC, rc))
         return false;
     // The command buttons stand on a band of their own along the bottom.
-    RECT rcScan = CWnd(GetDlgItem(IDC_SCAN)).GetWindowRect();
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rcScan), 2);
+    const RECT rcScan = CWnd(GetDlgItem(IDC_SCAN)).GetWindowRectIn(m_hWnd);
     RECT rcBand{rc.left, rcScan.top - (rc.bottom - rcScan.bottom), rc.right, rc.bottom};
     m_commandBand.Paint(hDC, rcBand);
     return true;

@@ -12,6 +12,7 @@
 #include "device/PaperTables.h"
 #include "device/ScanMessages.h"
 #include "imaging/ImgEffectBinding.h"
+#include "imaging/RecordAdjustments.h"
 #include "profile/Language.h"
 #include "profile/ProductProfile.h"
 #include "profile/Trace.h"
@@ -376,7 +377,7 @@ void CMainUIDialog::RunPreviewThread()
     work.hDlg = m_hWnd;
     work.geometry = g;
     work.images = {m_pPreviewWork->GetData(), m_pPreviewShown->GetData(), g.nWidth, g.nHeight};
-    work.adjustments = PreviewAdjustments(Record());
+    work.adjustments = AdjustmentsFromRecord(Record());
     work.pResult = &m_iPreviewRet;
     g_LLD.DevMon_SetCallBackFun(&myScanCallBackFB, &CScanJob::Current());
     const std::shared_ptr<bool> pAlive = m_pAlive;
@@ -448,7 +449,7 @@ void CMainUIDialog::ReprocessPreview()
     const SPreviewGeometry g = CurrentPreviewGeometry();
     const SPreviewImages images{m_pPreviewWork->GetData(), m_pPreviewShown->GetData(), m_pPreviewWork->GetWidth(),
                                 m_pPreviewWork->GetHeight()};
-    ::ReprocessPreview(g, m_pEffects->IsLoaded() ? m_pEffects.get() : nullptr, PreviewAdjustments(Record()), images,
+    ::ReprocessPreview(g, m_pEffects->IsLoaded() ? m_pEffects.get() : nullptr, AdjustmentsFromRecord(Record()), images,
                        m_nPreviewRows);
     m_preview.Invalidate(FALSE);
 }

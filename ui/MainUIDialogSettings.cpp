@@ -265,9 +265,7 @@ void CMainUIDialog::HidePortButton()
 {
     // Help and About close up, so that no gap shows where the Port button was.
     auto place = [this](int nId) {
-        RECT rc = CWnd(GetDlgItem(nId)).GetWindowRect();
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
-        return rc;
+        return CWnd(GetDlgItem(nId)).GetWindowRectIn(m_hWnd);
     };
     if (::GetWindowLongW(m_btnPort, GWL_STYLE) & WS_VISIBLE) {
         const RECT rcPort = place(IDC_PORT), rcHelp = place(IDC_HELP_BUTTON);

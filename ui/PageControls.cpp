@@ -6,6 +6,7 @@
 
 #include "profile/Resources.h"
 #include "ui/ControlHost.h"
+#include "ui/Wnd.h"
 
 void FillDropList(HWND hList, const std::vector<std::wstring>& texts)
 {
@@ -81,9 +82,7 @@ void MoveControlTo(HWND hCtrl, int nTop)
     HWND hParent = hCtrl ? ::GetParent(hCtrl) : nullptr;
     if (!hParent)
         return;
-    RECT rc{};
-    ::GetWindowRect(hCtrl, &rc);
-    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rc), 2);
+    const RECT rc = CWnd(hCtrl).GetWindowRectIn(hParent);
     ::SetWindowPos(hCtrl, nullptr, std::min(rc.left, rc.right), nTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

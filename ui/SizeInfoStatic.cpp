@@ -19,19 +19,7 @@ constexpr COLORREF kSeparator = RGB(177, 177, 177);
 
 CSizeInfoStatic::CSizeInfoStatic()
 {
-    Map().OnRaw(WM_PAINT, [this](WPARAM, LPARAM, LRESULT& lResult) {
-        PAINTSTRUCT ps{};
-        if (HDC hDC = ::BeginPaint(m_hWnd, &ps)) {
-            Paint(hDC);
-            ::EndPaint(m_hWnd, &ps);
-        }
-        lResult = 0;
-        return true;
-    });
-    Map().OnRaw(WM_ERASEBKGND, [](WPARAM, LPARAM, LRESULT& lResult) {
-        lResult = 1;
-        return true;
-    });
+    PaintsItself([this](HDC hDC) { Paint(hDC); });
 }
 
 void CSizeInfoStatic::Update(double dWidthIn, double dHeightIn, int nUnit, int nDpi, int nBitsPerPixel)

@@ -8,19 +8,7 @@
 
 CStaticWithBkgBMP::CStaticWithBkgBMP()
 {
-    Map().OnRaw(WM_PAINT, [this](WPARAM, LPARAM, LRESULT& lResult) {
-        PAINTSTRUCT ps{};
-        if (HDC hDC = ::BeginPaint(m_hWnd, &ps)) {
-            Paint(hDC);
-            ::EndPaint(m_hWnd, &ps);
-        }
-        lResult = 0;
-        return true;
-    });
-    Map().OnRaw(WM_ERASEBKGND, [](WPARAM, LPARAM, LRESULT& lResult) {
-        lResult = 1;
-        return true;
-    });
+    PaintsItself([this](HDC hDC) { Paint(hDC); });
     Map().OnRaw(WM_SETTEXT, [this](WPARAM, LPARAM, LRESULT& lResult) {
         lResult = Default();
         Invalidate(FALSE);

@@ -5,21 +5,9 @@
 
 Trans_GroupBox::Trans_GroupBox()
 {
-    Map().OnRaw(WM_PAINT, [this](WPARAM, LPARAM, LRESULT& lResult) {
-        PAINTSTRUCT ps{};
-        if (HDC hDC = ::BeginPaint(m_hWnd, &ps)) {
-            Paint(hDC);
-            ::EndPaint(m_hWnd, &ps);
-        }
-        lResult = 0;
-        return true;
-    });
     // The inside is the dialog's background: nothing is erased, and clicks go to what lies
     // under the box.
-    Map().OnRaw(WM_ERASEBKGND, [](WPARAM, LPARAM, LRESULT& lResult) {
-        lResult = 1;
-        return true;
-    });
+    PaintsItself([this](HDC hDC) { Paint(hDC); });
     Map().OnRaw(WM_NCHITTEST, [](WPARAM, LPARAM, LRESULT& lResult) {
         lResult = HTTRANSPARENT;
         return true;

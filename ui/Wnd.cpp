@@ -183,6 +183,13 @@ RECT CWnd::GetWindowRect() const
     return rc;
 }
 
+RECT CWnd::GetWindowRectIn(HWND hOther) const
+{
+    RECT rc = GetWindowRect();
+    ::MapWindowPoints(nullptr, hOther, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
 BOOL CWnd::MoveWindow(const RECT& rc, BOOL bRepaint) const
 {
     return ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, bRepaint);
@@ -231,6 +238,23 @@ LRESULT CWnd::DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
 LRESULT CWnd::Default()
 {
     return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+void CWnd::PaintsItself(std::function<void(HDC)> fnPaint)
+{
+    m_map.OnRaw(WM_PAINT, [this, fnPaint = std::move(fnPaint)](WPARAM, LPARAM, LRESULT& lResult) {
+        PAINTSTRUCT ps{};
+        if (HDC hDC = ::BeginPaint(m_hWnd, &ps)) {
+            fnPaint(hDC);
+            ::EndPaint(m_hWnd, &ps);
+        }
+        lResult = 0;
+        return true;
+    });
+    m_map.OnRaw(WM_ERASEBKGND, [](WPARAM, LPARAM, LRESULT& lResult) {
+        lResult = 1;
+        return true;
+    });
 }
 
 bool CWnd::DispatchOnly(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

@@ -51,6 +51,8 @@ public:
     std::wstring GetWindowText() const;
     RECT GetClientRect() const;
     RECT GetWindowRect() const;
+    // The window's rectangle in the client coordinates of hOther (usually its parent).
+    RECT GetWindowRectIn(HWND hOther) const;
     BOOL MoveWindow(const RECT& rc, BOOL bRepaint = TRUE) const;
     void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     UINT_PTR SetTimer(UINT_PTR nId, UINT nMillis) const { return ::SetTimer(m_hWnd, nId, nMillis, nullptr); }
@@ -73,6 +75,9 @@ protected:
     virtual LRESULT DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
     // The message being handled, handled the default way; for use inside a handler.
     LRESULT Default();
+    // For controls that draw every pixel themselves: WM_PAINT goes to fnPaint with the paint
+    // context, and the background is never erased (it would flicker under the drawing).
+    void PaintsItself(std::function<void(HDC)> fnPaint);
     // After the last message of the window (the handle is already forgotten); self-owning
     // windows may delete themselves here.
     virtual void PostNcDestroy() {}
